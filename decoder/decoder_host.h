@@ -1,0 +1,63 @@
+// The decoder's only window onto the world: the display switches, the filter
+// fields, the two logs, the version field and the clock. The main window
+// implements it; so do the headless host of the tools and the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The check boxes the decoder reads or changes, named after their controls.
+enum class TSwitch : int {
+    cbx_time,
+    cbx_binaer,
+    cbx_bitstream,
+    cbx_schrott,
+    cbx_only_once,
+    cbx_filter,
+    cbx_schaltbefehle,
+    cbx_nur_ON,
+    cbx_lokbefehle_s,
+    cbx_lokbefehle_f,
+    cbx_railcom,
+    cbx_idle,
+    cbx_sonstige,
+    cbx_cv,
+    cbx_mot,
+    cbx_dcc_stream,
+};
+
+constexpr int SwitchCount = static_cast<int>(TSwitch::cbx_dcc_stream) + 1;
+
+// The control name of a switch ("cbx_time"...).
+const char* SwitchName(TSwitch s);
+
+// Finds a switch by its control name without the "cbx_" prefix, ignoring case
+// ("time", "NUR_on"). Returns false when no switch has that name.
+bool SwitchFromShortName(const std::string& name, TSwitch& out);
+
+class TDecoderHost {
+public:
+    // State of a check box at this moment; only the checked state counts.
+    virtual bool IsChecked(TSwitch s) const = 0;
+    virtual void SetChecked(TSwitch s, bool checked) = 0;
+    virtual void SetVisible(TSwitch s, bool visible) = 0;
+    virtual void SetEnabled(TSwitch s, bool enabled) = 0;
+
+    // Inclusive address bounds, kept in step with the two filter fields.
+    virtual int32_t FilterMin() const = 0;
+    virtual int32_t FilterMax() const = 0;
+    // The texts of the two filter fields, as typed.
+    virtual std::string MinText() const = 0;
+    virtual std::string MaxText() const = 0;
+
+    // Lines are single-byte (Latin-1) text without a line end.
+    virtual void AppendMonitorLine(const std::string& line) = 0;
+    virtual void AppendBitstreamLine(const std::string& line) = 0;
+    virtual void SetVersionText(const std::string& text) = 0;
+
+    // The current local time as "hh:nn:ss:zzz".
+    virtual std::string TimeText() = 0;
+
+protected:
+    ~TDecoderHost() = default;
+};
