@@ -2,27 +2,22 @@
 
 #include <ctime>
 
-namespace {
-
-void AppendTwoDigits(std::string& out, int v) {
-    out += static_cast<char>('0' + v / 10 % 10);
-    out += static_cast<char>('0' + v % 10);
-}
-
-} // namespace
-
 std::string FormatTimeText(int hour, int minute, int second, int millisecond) {
-    std::string text;
-    text.reserve(12);
-    AppendTwoDigits(text, hour);
-    text += ':';
-    AppendTwoDigits(text, minute);
-    text += ':';
-    AppendTwoDigits(text, second);
-    text += ':';
-    text += static_cast<char>('0' + millisecond / 100 % 10);
-    AppendTwoDigits(text, millisecond % 100);
-    return text;
+    const char text[12] = {
+        static_cast<char>('0' + hour / 10 % 10),
+        static_cast<char>('0' + hour % 10),
+        ':',
+        static_cast<char>('0' + minute / 10 % 10),
+        static_cast<char>('0' + minute % 10),
+        ':',
+        static_cast<char>('0' + second / 10 % 10),
+        static_cast<char>('0' + second % 10),
+        ':',
+        static_cast<char>('0' + millisecond / 100 % 10),
+        static_cast<char>('0' + millisecond / 10 % 10),
+        static_cast<char>('0' + millisecond % 10),
+    };
+    return std::string(text, sizeof text);
 }
 
 std::string LocalTimeText() {

@@ -6,8 +6,8 @@
 namespace {
 
 // Appends "F<first+k> " for every set bit k of D, lowest bit first.
-std::string FunctionsFromByte(int D, int first) {
-    std::string text = "F-Befehl: ";
+void AppendFunctionsFromByte(std::string& text, int D, int first) {
+    text += "F-Befehl: ";
     for (int k = 0; k < 8; ++k) {
         if (D & (1 << k)) {
             text += 'F';
@@ -15,7 +15,6 @@ std::string FunctionsFromByte(int D, int first) {
             text += ' ';
         }
     }
-    return text;
 }
 
 void AppendSpeedStep(std::string& text, int step) {
@@ -26,8 +25,8 @@ void AppendSpeedStep(std::string& text, int step) {
 
 } // namespace
 
-std::string TStreamDecoder::FormatFunctionGroup(int I) const {
-    std::string text = "F-Befehl: ";
+void TStreamDecoder::AppendFunctionGroup(std::string& text, int I) const {
+    text += "F-Befehl: ";
     struct TLabel {
         int Bit;
         const char* Text;
@@ -45,21 +44,20 @@ std::string TStreamDecoder::FormatFunctionGroup(int I) const {
         if (I & (1 << labels[i].Bit))
             text += labels[i].Text;
     }
-    return text;
 }
 
-std::string TStreamDecoder::FormatFunctions13to20(int D) const {
-    return FunctionsFromByte(D, 13);
+void TStreamDecoder::AppendFunctions13to20(std::string& text, int D) const {
+    AppendFunctionsFromByte(text, D, 13);
 }
 
-std::string TStreamDecoder::FormatFunctions21to28(int D) const {
-    return FunctionsFromByte(D, 21);
+void TStreamDecoder::AppendFunctions21to28(std::string& text, int D) const {
+    AppendFunctionsFromByte(text, D, 21);
 }
 
-std::string TStreamDecoder::FormatSpeed28(int I) const {
-    std::string text = (I & 0x20) ? "(28 Step) Vorw.  "
-                                  : "(28 Step) R\xFC"
-                                    "ckw. ";
+void TStreamDecoder::AppendSpeed28(std::string& text, int I) const {
+    text += (I & 0x20) ? "(28 Step) Vorw.  "
+                       : "(28 Step) R\xFC"
+                         "ckw. ";
     const int s = 2 * (I & 0x0F) + ((I >> 4) & 1);
     switch (s) {
     case 0:
@@ -78,19 +76,17 @@ std::string TStreamDecoder::FormatSpeed28(int I) const {
         AppendSpeedStep(text, s - 3);
         break;
     }
-    return text;
 }
 
-std::string TStreamDecoder::FormatSpeed128(int D) const {
-    std::string text = (D & 0x80) ? "(128 Step) Vorw.  "
-                                  : "(128 Step) R\xFC"
-                                    "ckw. ";
+void TStreamDecoder::AppendSpeed128(std::string& text, int D) const {
+    text += (D & 0x80) ? "(128 Step) Vorw.  "
+                       : "(128 Step) R\xFC"
+                         "ckw. ";
     const int v = D & 0x7F;
     if (v == 0)
         text += "Halt   0 ";
     else if (v >= 2)
         AppendSpeedStep(text, v - 1);
-    return text;
 }
 
 std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32_t lower) const {
@@ -122,5 +118,37 @@ std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32
     }
     if (On(TSwitch::cbx_filter) && !(lower <= switchNumber && switchNumber <= upper))
         return std::string();
+    return text;
+}
+
+// The formatters as text results; the classifier appends straight into its
+// line instead.
+std::string TStreamDecoder::FormatFunctionGroup(int I) const {
+    std::string text;
+    AppendFunctionGroup(text, I);
+    return text;
+}
+
+std::string TStreamDecoder::FormatFunctions13to20(int D) const {
+    std::string text;
+    AppendFunctions13to20(text, D);
+    return text;
+}
+
+std::string TStreamDecoder::FormatFunctions21to28(int D) const {
+    std::string text;
+    AppendFunctions21to28(text, D);
+    return text;
+}
+
+std::string TStreamDecoder::FormatSpeed28(int I) const {
+    std::string text;
+    AppendSpeed28(text, I);
+    return text;
+}
+
+std::string TStreamDecoder::FormatSpeed128(int D) const {
+    std::string text;
+    AppendSpeed128(text, D);
     return text;
 }

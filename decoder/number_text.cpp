@@ -26,10 +26,14 @@ void AppendInt(std::string& out, int64_t value, int width) {
     } while (magnitude != 0);
     if (value < 0)
         digits[len++] = '-';
-    for (int pad = width - len; pad > 0; --pad)
-        out.push_back(' ');
+    // Blanks, then the digits reversed into their reading order.
+    char text[48];
+    int at = 0;
+    for (int pad = width - len; pad > 0 && at < 24; --pad)
+        text[at++] = ' ';
     while (len > 0)
-        out.push_back(digits[--len]);
+        text[at++] = digits[--len];
+    out.append(text, static_cast<std::size_t>(at));
 }
 
 void AppendHex(std::string& out, uint32_t value) {

@@ -118,8 +118,8 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
 
     LastPacket = packet;
 
-    std::string line;
-    line.reserve(64 + (On(TSwitch::cbx_binaer) ? packet.size() : 0));
+    std::string& line = Line;
+    line.clear();
     if (On(TSwitch::cbx_time)) {
         line += Host.TimeText();
         line += ' ';
@@ -141,19 +141,19 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
         const uint8_t after = b[iIndex + 1];
         switch (instruction) {
         case TInstructionKind::FunctionGroup:
-            line += FormatFunctionGroup(I);
+            AppendFunctionGroup(line, I);
             break;
         case TInstructionKind::Functions13to20:
-            line += FormatFunctions13to20(after);
+            AppendFunctions13to20(line, after);
             break;
         case TInstructionKind::Functions21to28:
-            line += FormatFunctions21to28(after);
+            AppendFunctions21to28(line, after);
             break;
         case TInstructionKind::Speed28:
-            line += FormatSpeed28(I);
+            AppendSpeed28(line, I);
             break;
         case TInstructionKind::Speed128:
-            line += FormatSpeed128(after);
+            AppendSpeed128(line, after);
             break;
         default:
             break;

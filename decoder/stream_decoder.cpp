@@ -33,9 +33,10 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
 }
 
 int TStreamDecoder::BitsToByte(const char* c) {
+    // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.
     int sum = 0;
     for (int i = 0; i < 8; ++i)
-        sum += (static_cast<unsigned char>(c[i]) - 48) * (1 << (7 - i));
+        sum = sum * 2 + (static_cast<unsigned char>(c[i]) - 48);
     return sum;
 }
 

@@ -65,11 +65,18 @@ public:
 
 private:
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
+    void AppendFunctionGroup(std::string& text, int I) const;
+    void AppendFunctions13to20(std::string& text, int D) const;
+    void AppendFunctions21to28(std::string& text, int D) const;
+    void AppendSpeed28(std::string& text, int I) const;
+    void AppendSpeed128(std::string& text, int D) const;
     void AssembleBits(const char* bits, std::size_t count);
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
     bool On(TSwitch s) const { return Host.IsChecked(s); }
 
     TDecoderHost& Host;
+    // Reused for every line so composing a line allocates nothing.
+    std::string Line;
     // The eight bit characters of every byte value, built once from
     // ByteToHex and HexDigitToBits.
     char ByteBits[256][8];
