@@ -1,0 +1,19 @@
+// Runs a program with arguments (no shell), standard input from a file or
+// /dev/null, and returns its exit status and what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TProgramResult {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath = "");
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& data);
+// A fresh file name in the test's temporary folder.
+std::string TempPath(const std::string& name);
