@@ -49,6 +49,11 @@ void AppendHex(std::string& out, uint32_t value) {
 }
 
 int32_t IntegerFromText(const std::string& text) {
+    int32_t value = 0;
+    return TryIntegerFromText(text, value) ? value : 0;
+}
+
+bool TryIntegerFromText(const std::string& text, int32_t& value) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     while (i < n && text[i] == ' ')
@@ -70,17 +75,18 @@ int32_t IntegerFromText(const std::string& text) {
         i += 2;
     }
     if (i == n)
-        return 0; // no digits at all
+        return false; // no digits at all
     // The magnitude may reach 2^31 only for a negative number.
     const int64_t limit = negative ? int64_t{1} << 31 : (int64_t{1} << 31) - 1;
     int64_t magnitude = 0;
     for (; i < n; ++i) {
         const int digit = HexValue(text[i]);
         if (digit < 0 || digit >= base)
-            return 0;
+            return false;
         magnitude = magnitude * base + digit;
         if (magnitude > limit)
-            return 0;
+            return false;
     }
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+    value = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
 }

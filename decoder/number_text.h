@@ -18,3 +18,7 @@ void AppendHex(std::string& out, uint32_t value);
 // digits, and nothing after. Any other text, the empty text, or a value
 // outside the 32-bit signed range gives 0.
 int32_t IntegerFromText(const std::string& text);
+
+// The same reading, telling whether the text was an integer at all, for
+// callers with a default of their own (the settings file).
+bool TryIntegerFromText(const std::string& text, int32_t& value);

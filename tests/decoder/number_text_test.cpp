@@ -52,8 +52,21 @@ TEST(IntegerFromText, FilterFieldTexts) {
         {"$G", 0},
         {"12\xE4", 0},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(IntegerFromText(c.Text), c.Value) << '"' << c.Text << '"';
+        // The telling variant agrees, and says "not an integer" only for
+        // texts that give 0 without being a zero.
+        int32_t value = 12345;
+        const bool ok = TryIntegerFromText(c.Text, value);
+        EXPECT_EQ(ok ? value : 0, c.Value) << c.Text;
+        if (c.Value != 0) {
+            EXPECT_TRUE(ok) << c.Text;
+        }
+    }
+    int32_t value = 1;
+    EXPECT_TRUE(TryIntegerFromText("-0", value));
+    EXPECT_EQ(value, 0);
+    EXPECT_FALSE(TryIntegerFromText("zero", value));
 }
 
 TEST(NumberText, AppendIntMatchesPrintf) {
