@@ -1,0 +1,574 @@
+#include "ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A fresh folder per test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = ::testing::TempDir() + "fennox_ini_XXXXXX";
+        if (::mkdtemp(&pattern[0]) == nullptr)
+            throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+        Path = pattern;
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder() { RemoveTree(Path); }
+
+    std::string File(const std::string& name) const { return Path + "/" + name; }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        DIR* dir = ::opendir(Path.c_str());
+        if (dir == nullptr)
+            return names;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+    std::string Path;
+
+private:
+    static void RemoveTree(const std::string& path) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return;
+        if (S_ISDIR(info.st_mode)) {
+            if (DIR* dir = ::opendir(path.c_str())) {
+                std::vector<std::string> names;
+                while (const dirent* entry = ::readdir(dir)) {
+                    const std::string name = entry->d_name;
+                    if (name != "." && name != "..")
+                        names.push_back(name);
+                }
+                ::closedir(dir);
+                for (const std::string& name : names)
+                    RemoveTree(path + "/" + name);
+            }
+            ::rmdir(path.c_str());
+        } else {
+            ::unlink(path.c_str());
+        }
+    }
+};
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The window's store on a first start, in its order of writing.
+void WriteFirstStartValues(TIniFile& ini) {
+    ini.WriteInteger("SETTINGS", "COM-Port", 5);
+    ini.WriteInteger("SETTINGS", "Buffersize", 255);
+    for (const char* key : {"Zeige_Zeit", "Zeige_bin", "Zeige_Schaltbefehle", "Nur_ON",
+                            "Zeige_Lokbefehle_S", "Zeige_Lokbefehle_F", "Zeige_RailCom",
+                            "Zeige_Idle", "Zeige_Sonstiges", "Zeige_CV", "Only_Once", "MM", "DCC"})
+        ini.WriteInteger("SETTINGS", key, 0);
+    ini.WriteInteger("FILTER", "FILTER", 0);
+    ini.WriteInteger("FILTER", "Min", 0);
+    ini.WriteInteger("FILTER", "Max", 9999);
+    ini.WriteInteger("Window", "Width", 1000);
+    ini.WriteInteger("Window", "Top", 10);
+    ini.WriteInteger("Window", "Left", 10);
+}
+
+const char* const FirstStartFile = "[SETTINGS]\r\n"
+                                   "COM-Port=5\r\n"
+                                   "Buffersize=255\r\n"
+                                   "Zeige_Zeit=0\r\n"
+                                   "Zeige_bin=0\r\n"
+                                   "Zeige_Schaltbefehle=0\r\n"
+                                   "Nur_ON=0\r\n"
+                                   "Zeige_Lokbefehle_S=0\r\n"
+                                   "Zeige_Lokbefehle_F=0\r\n"
+                                   "Zeige_RailCom=0\r\n"
+                                   "Zeige_Idle=0\r\n"
+                                   "Zeige_Sonstiges=0\r\n"
+                                   "Zeige_CV=0\r\n"
+                                   "Only_Once=0\r\n"
+                                   "MM=0\r\n"
+                                   "DCC=0\r\n"
+                                   "\r\n"
+                                   "[FILTER]\r\n"
+                                   "FILTER=0\r\n"
+                                   "Min=0\r\n"
+                                   "Max=9999\r\n"
+                                   "\r\n"
+                                   "[Window]\r\n"
+                                   "Width=1000\r\n"
+                                   "Top=10\r\n"
+                                   "Left=10\r\n"
+                                   "\r\n";
+
+} // namespace
+
+// ---- Reading ----
+
+TEST(IniParse, NamesMatchWithoutRegardToCase) {
+    const TIniFile ini = TIniFile::Parse("[Settings]\nZeige_Bin=1\n");
+    const struct {
+        const char* Section;
+        const char* Key;
+    } cases[] = {
+        {"Settings", "Zeige_Bin"},
+        {"SETTINGS", "Zeige_bin"},
+        {"settings", "ZEIGE_BIN"},
+        {"sEtTiNgS", "zeige_bin"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.ReadInteger(c.Section, c.Key, 7), 1) << c.Section << " / " << c.Key;
+}
+
+TEST(IniParse, BlanksAroundNamesKeysAndValuesAreIgnored) {
+    const TIniFile ini = TIniFile::Parse("  [  Window \t]  \n"
+                                         "  Width  =  1000  \n"
+                                         "\tTop\t=\t10\t\n"
+                                         "Name = two words \n");
+    EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 1000);
+    EXPECT_EQ(ini.ReadInteger("Window", "Top", 0), 10);
+    EXPECT_EQ(ini.ReadString("Window", "Name", ""), "two words");
+    EXPECT_EQ(ini.Text(), "[Window]\r\nWidth=1000\r\nTop=10\r\nName=two words\r\n\r\n");
+}
+
+TEST(IniParse, LineEndsLfAndCrLfAndNoneAtTheEnd) {
+    const char* const texts[] = {
+        "[A]\nx=1\ny=2\n",
+        "[A]\r\nx=1\r\ny=2\r\n",
+        "[A]\r\nx=1\ny=2",
+        "[A]\nx=1\r\ny=2\r",
+    };
+    for (const char* text : texts) {
+        const TIniFile ini = TIniFile::Parse(text);
+        EXPECT_EQ(ini.ReadString("A", "x", "-"), "1") << text;
+        EXPECT_EQ(ini.ReadString("A", "y", "-"), "2") << text;
+        EXPECT_EQ(ini.Text(), "[A]\r\nx=1\r\ny=2\r\n\r\n") << text;
+    }
+}
+
+TEST(IniParse, CommentsAndLinesBeforeTheFirstSectionAreDropped) {
+    const TIniFile ini = TIniFile::Parse("Width=5\n"
+                                         "; a comment\n"
+                                         "[Window]\n"
+                                         "; Width=7\n"
+                                         "  ;Top=3\n"
+                                         "Left=10\n");
+    EXPECT_EQ(ini.ReadInteger("Window", "Width", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("Window", "Top", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("Window", "Left", -1), 10);
+    EXPECT_EQ(ini.Text(), "[Window]\r\nLeft=10\r\n\r\n");
+}
+
+TEST(IniParse, LinesThatAreNoEntryAreDropped) {
+    const TIniFile ini = TIniFile::Parse("[A]\n"
+                                         "just words\n"
+                                         "=5\n"
+                                         "  = 6\n"
+                                         "[unclosed\n"
+                                         "\n"
+                                         "x=1\n");
+    EXPECT_EQ(ini.ReadString("A", "", "none"), "none");
+    EXPECT_EQ(ini.Text(), "[A]\r\nx=1\r\n\r\n");
+}
+
+TEST(IniParse, ValueKeepsEverythingAfterTheFirstEquals) {
+    const TIniFile ini = TIniFile::Parse("[A]\nx = a=b = c \ny=\n");
+    EXPECT_EQ(ini.ReadString("A", "x", ""), "a=b = c");
+    EXPECT_EQ(ini.ReadString("A", "y", "default"), "");
+}
+
+TEST(IniParse, FirstOfARepeatedKeyIsReadAndAllAreKept) {
+    const TIniFile ini = TIniFile::Parse("[A]\nx=1\ny=2\nX=3\n");
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+    EXPECT_EQ(ini.Text(), "[A]\r\nx=1\r\ny=2\r\nX=3\r\n\r\n");
+}
+
+TEST(IniParse, RepeatedSectionContinuesTheFirst) {
+    TIniFile ini = TIniFile::Parse("[A]\nx=1\n[B]\nz=9\n[a]\ny=2\nx=5\n");
+    EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("A", "y", 0), 2);
+    EXPECT_EQ(ini.Text(), "[A]\r\nx=1\r\ny=2\r\nx=5\r\n\r\n[B]\r\nz=9\r\n\r\n");
+}
+
+TEST(IniParse, EmptyTextGivesAnEmptyDocument) {
+    EXPECT_EQ(TIniFile::Parse("").Text(), "");
+    EXPECT_EQ(TIniFile::Parse("\r\n; only a comment\r\nx=1\r\n").Text(), "");
+}
+
+TEST(IniReadInteger, ValueForms) {
+    const struct {
+        const char* Value;
+        int32_t Expected;
+    } cases[] = {
+        {"2", 2},
+        {"+2", 2},
+        {"-12", -12},
+        {"0x20", 32},
+        {"0X20", 32},
+        {"x20", 32},
+        {"X20", 32},
+        {"$1F", 31},
+        {"$1f", 31},
+        {"-$10", -16},
+        {"007", 7},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        // Anything else gives the default.
+        {"", -99},
+        {"junk", -99},
+        {"12x", -99},
+        {"1 2", -99},
+        {"1.5", -99},
+        {"0x", -99},
+        {"$", -99},
+        {"-", -99},
+        {"2147483648", -99},
+        {"-2147483649", -99},
+        {"$80000000", -99},
+    };
+    for (const auto& c : cases) {
+        const TIniFile ini = TIniFile::Parse(std::string("[S]\nk=") + c.Value + "\n");
+        EXPECT_EQ(ini.ReadInteger("S", "k", -99), c.Expected) << '"' << c.Value << '"';
+    }
+}
+
+TEST(IniReadInteger, BlanksAroundTheValueDoNotMatter) {
+    const TIniFile ini = TIniFile::Parse("[S]\nk=  0x20 \t\n");
+    EXPECT_EQ(ini.ReadInteger("S", "k", 0), 32);
+}
+
+TEST(IniReadInteger, MissingSectionOrKeyGivesTheDefault) {
+    const TIniFile ini = TIniFile::Parse("[SETTINGS]\nBuffersize=255\n");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "COM-Port", 5), 5);
+    EXPECT_EQ(ini.ReadInteger("Window", "Width", 560), 560);
+    EXPECT_EQ(TIniFile().ReadInteger("FILTER", "Max", 9999), 9999);
+}
+
+TEST(IniReadString, MissingGivesTheDefault) {
+    const TIniFile ini = TIniFile::Parse("[Ports]\nCOM5=/dev/ttyUSB7\n");
+    EXPECT_EQ(ini.ReadString("Ports", "COM5", ""), "/dev/ttyUSB7");
+    EXPECT_EQ(ini.ReadString("ports", "com5", ""), "/dev/ttyUSB7");
+    EXPECT_EQ(ini.ReadString("Ports", "COM6", "/dev/ttyUSB1"), "/dev/ttyUSB1");
+    EXPECT_EQ(ini.ReadString("Other", "COM5", "x"), "x");
+}
+
+TEST(IniSectionEntries, InFileOrderEachKeyOnce) {
+    const TIniFile ini = TIniFile::Parse("[SETTINGS]\nCOM-Port=3\n"
+                                         "[Ports]\n"
+                                         "COM9 = /dev/ttyACM1\n"
+                                         "com2=/dev/ttyS7\n"
+                                         "COM9=/dev/ignored\n"
+                                         "; COM3=/dev/commented\n");
+    const std::vector<TIniFile::TEntry> entries = ini.SectionEntries("PORTS");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].Key, "COM9");
+    EXPECT_EQ(entries[0].Value, "/dev/ttyACM1");
+    EXPECT_EQ(entries[1].Key, "com2");
+    EXPECT_EQ(entries[1].Value, "/dev/ttyS7");
+    EXPECT_TRUE(ini.SectionEntries("Missing").empty());
+}
+
+// ---- Writing ----
+
+TEST(IniWrite, FirstStartFileFromScratch) {
+    TIniFile ini;
+    WriteFirstStartValues(ini);
+    EXPECT_EQ(ini.Text(), FirstStartFile);
+}
+
+TEST(IniWrite, StoringOverTheFirstStartFileChangesNothing) {
+    TIniFile ini = TIniFile::Parse(FirstStartFile);
+    WriteFirstStartValues(ini);
+    EXPECT_EQ(ini.Text(), FirstStartFile);
+}
+
+TEST(IniWrite, ExistingKeyTakesTheWrittenSpellingOnItsLine) {
+    TIniFile ini = TIniFile::Parse("[SETTINGS]\r\n"
+                                   "Zeige_Zeit=0\r\n"
+                                   "Zeige_Bin=1\r\n"
+                                   "Nur_ON=0\r\n");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "Zeige_Bin", 0), 1);
+    ini.WriteInteger("SETTINGS", "Zeige_bin", ini.ReadInteger("SETTINGS", "Zeige_Bin", 0));
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\n"
+                          "Zeige_Zeit=0\r\n"
+                          "Zeige_bin=1\r\n"
+                          "Nur_ON=0\r\n"
+                          "\r\n");
+}
+
+TEST(IniWrite, SectionKeepsItsSpellingWhenWrittenInAnother) {
+    TIniFile ini = TIniFile::Parse("[window]\nWidth=560\n");
+    ini.WriteInteger("Window", "Width", 1000);
+    EXPECT_EQ(ini.Text(), "[window]\r\nWidth=1000\r\n\r\n");
+}
+
+TEST(IniWrite, NewKeyGoesToTheEndOfItsSectionNewSectionToTheEnd) {
+    TIniFile ini = TIniFile::Parse("[SETTINGS]\n"
+                                   "COM-Port=3\n"
+                                   "[FILTER]\n"
+                                   "Min=4\n");
+    ini.WriteInteger("SETTINGS", "Buffersize", 255);
+    ini.WriteInteger("Window", "Top", 10);
+    ini.WriteInteger("FILTER", "Max", 200);
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\n"
+                          "COM-Port=3\r\n"
+                          "Buffersize=255\r\n"
+                          "\r\n"
+                          "[FILTER]\r\n"
+                          "Min=4\r\n"
+                          "Max=200\r\n"
+                          "\r\n"
+                          "[Window]\r\n"
+                          "Top=10\r\n"
+                          "\r\n");
+}
+
+TEST(IniWrite, ValuesInDecimal) {
+    TIniFile ini;
+    const int32_t values[] = {0, 1, -1, 32, 9999, INT32_MAX, INT32_MIN};
+    const char* const texts[] = {"0", "1", "-1", "32", "9999", "2147483647", "-2147483648"};
+    for (std::size_t i = 0; i < sizeof values / sizeof values[0]; ++i) {
+        ini.WriteInteger("S", "k", values[i]);
+        EXPECT_EQ(ini.ReadString("S", "k", ""), texts[i]);
+        EXPECT_EQ(ini.ReadInteger("S", "k", 12345), values[i]);
+    }
+}
+
+TEST(IniWrite, HexValueIsWrittenBackInDecimal) {
+    TIniFile ini = TIniFile::Parse("[SETTINGS]\nBuffersize=0x20\n");
+    ini.WriteInteger("SETTINGS", "Buffersize", ini.ReadInteger("SETTINGS", "Buffersize", 255));
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\nBuffersize=32\r\n\r\n");
+}
+
+TEST(IniWrite, UnknownEntriesSectionsAndPortsStayInPlace) {
+    TIniFile ini = TIniFile::Parse("; written by hand\n"
+                                   "[SETTINGS]\n"
+                                   "COM-Port=7\n"
+                                   "Mine = keep me \n"
+                                   "Buffersize=100\n"
+                                   "\n"
+                                   "[Ports]\n"
+                                   "COM5 = /dev/serial/by-id/usb-Fennox\n"
+                                   "COM1=/dev/ttyAMA0\n"
+                                   "[Notes]\n"
+                                   "a=b\n");
+    WriteFirstStartValues(ini);
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\n"
+                          "COM-Port=5\r\n"
+                          "Mine=keep me\r\n"
+                          "Buffersize=255\r\n"
+                          "Zeige_Zeit=0\r\n"
+                          "Zeige_bin=0\r\n"
+                          "Zeige_Schaltbefehle=0\r\n"
+                          "Nur_ON=0\r\n"
+                          "Zeige_Lokbefehle_S=0\r\n"
+                          "Zeige_Lokbefehle_F=0\r\n"
+                          "Zeige_RailCom=0\r\n"
+                          "Zeige_Idle=0\r\n"
+                          "Zeige_Sonstiges=0\r\n"
+                          "Zeige_CV=0\r\n"
+                          "Only_Once=0\r\n"
+                          "MM=0\r\n"
+                          "DCC=0\r\n"
+                          "\r\n"
+                          "[Ports]\r\n"
+                          "COM5=/dev/serial/by-id/usb-Fennox\r\n"
+                          "COM1=/dev/ttyAMA0\r\n"
+                          "\r\n"
+                          "[Notes]\r\n"
+                          "a=b\r\n"
+                          "\r\n"
+                          "[FILTER]\r\n"
+                          "FILTER=0\r\n"
+                          "Min=0\r\n"
+                          "Max=9999\r\n"
+                          "\r\n"
+                          "[Window]\r\n"
+                          "Width=1000\r\n"
+                          "Top=10\r\n"
+                          "Left=10\r\n"
+                          "\r\n");
+}
+
+TEST(IniWrite, RepeatedKeyOnlyTheFirstLineChanges) {
+    TIniFile ini = TIniFile::Parse("[A]\nx=1\nX=3\n");
+    ini.WriteInteger("A", "X", 8);
+    EXPECT_EQ(ini.Text(), "[A]\r\nX=8\r\nX=3\r\n\r\n");
+}
+
+// ---- Files ----
+
+TEST(IniFileLoad, MissingFileGivesAnEmptyDocument) {
+    TempFolder folder;
+    const TIniFile ini = TIniFile::Load(folder.File("fennox.ini"));
+    EXPECT_EQ(ini.Text(), "");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "COM-Port", 5), 5);
+}
+
+TEST(IniFileLoad, ReadsTheFile) {
+    TempFolder folder;
+    WriteFile(folder.File("fennox.ini"), "; c\r\n[SETTINGS]\r\nBuffersize=0x20\r\n");
+    const TIniFile ini = TIniFile::Load(folder.File("fennox.ini"));
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "Buffersize", 255), 32);
+}
+
+TEST(IniFileLoad, UnreadablePathThrowsNamingTheFileAndTheReason) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    try {
+        TIniFile::Load(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(std::strerror(EISDIR)), std::string::npos) << message;
+    }
+}
+
+TEST(IniFileLoad, PathThroughAFileThrows) {
+    TempFolder folder;
+    WriteFile(folder.File("plain"), "x");
+    const std::string path = folder.File("plain/fennox.ini");
+    try {
+        TIniFile::Load(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(std::strerror(ENOTDIR)), std::string::npos) << message;
+    }
+}
+
+TEST(IniFileSave, WritesTheTextAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    TIniFile ini;
+    WriteFirstStartValues(ini);
+    ini.Save(path);
+    EXPECT_EQ(ReadFile(path), FirstStartFile);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+
+TEST(IniFileSave, RoundTripDropsCommentsAndKeepsTheRest) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "; comment\n[SETTINGS]\nZeige_Bin=1\nMine=2\n;another\n[Ports]\nCOM3=/dev/x\n");
+    TIniFile ini = TIniFile::Load(path);
+    ini.WriteInteger("SETTINGS", "Zeige_bin", ini.ReadInteger("SETTINGS", "Zeige_Bin", 0));
+    ini.Save(path);
+    EXPECT_EQ(ReadFile(path), "[SETTINGS]\r\nZeige_bin=1\r\nMine=2\r\n\r\n"
+                              "[Ports]\r\nCOM3=/dev/x\r\n\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+
+TEST(IniFileSave, ReplacedFileKeepsItsPermissions) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "[A]\nx=1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    TIniFile ini = TIniFile::Load(path);
+    ini.WriteInteger("A", "x", 2);
+    ini.Save(path);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadFile(path), "[A]\r\nx=2\r\n\r\n");
+}
+
+TEST(IniFileSave, MissingFolderThrowsNamingTheFile) {
+    TempFolder folder;
+    const std::string path = folder.File("gone/fennox.ini");
+    TIniFile ini;
+    ini.WriteInteger("A", "x", 1);
+    try {
+        ini.Save(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+        EXPECT_NE(message.find(std::strerror(ENOENT)), std::string::npos) << message;
+    }
+    EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(IniFileSave, FolderThatIsAFileThrowsAndLeavesItUnchanged) {
+    TempFolder folder;
+    WriteFile(folder.File("plain"), "old");
+    const std::string path = folder.File("plain/fennox.ini");
+    TIniFile ini;
+    ini.WriteInteger("A", "x", 1);
+    EXPECT_THROW(ini.Save(path), std::runtime_error);
+    EXPECT_EQ(ReadFile(folder.File("plain")), "old");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"plain"});
+}
+
+// The rename is the last step; when it fails the temporary file written
+// before it must go and whatever sits at the path must stay.
+TEST(IniFileSave, FailedRenameRemovesTheTemporaryFile) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    WriteFile(path + "/inside", "kept");
+    TIniFile ini;
+    ini.WriteInteger("A", "x", 1);
+    try {
+        ini.Save(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+    EXPECT_EQ(ReadFile(path + "/inside"), "kept");
+}
+
+// ---- File name ----
+
+TEST(SettingsFileName, FromTheProgramPath) {
+    const struct {
+        const char* Program;
+        const char* Settings;
+    } cases[] = {
+        {"/opt/x/Fennox.exe", "/opt/x/Fennox.ini"},
+        {"/opt/x/FENNOX.EXE", "/opt/x/FENNOX.ini"},
+        {"/usr/bin/fennox", "/usr/bin/fennox.ini"},
+        {"/a.b/fennox", "/a.b/fennox.ini"},
+        {"/home/me/.local/bin/fennox", "/home/me/.local/bin/fennox.ini"},
+        {"fennox", "fennox.ini"},
+        // By position, whatever the last three characters are.
+        {"/x/prog.ab", "/x/progini"},
+        {"/x/prog.a", "/x/proini"},
+        {"/x/fennox.1.18", "/x/fennox.1ini"},
+        {"/x/prog.", "/x/prini"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SettingsFileName(c.Program), c.Settings) << c.Program;
+}
