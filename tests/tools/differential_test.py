@@ -122,7 +122,7 @@ def packet_bits(rng, data):
 
 
 def dcc_bits(rng, n_packets):
-    parts = []
+    pieces = []
     last = None
     flip_rate = rng.choice([0.0, 0.0, 0.001, 0.005, 0.02])
     for _ in range(n_packets):
@@ -132,15 +132,15 @@ def dcc_bits(rng, n_packets):
         else:
             data = random_packet(rng)
         last = data
-        parts.append(packet_bits(rng, data))
+        pieces.append(packet_bits(rng, data))
         r = rng.random()
         if r < 0.05:
-            parts.append("".join(rng.choice("01") for _ in range(rng.randint(1, 40))))
+            pieces.append("".join(rng.choice("01") for _ in range(rng.randint(1, 40))))
         elif r < 0.07:
-            parts.append("0" * rng.randint(1, 30))
+            pieces.append("0" * rng.randint(1, 30))
         elif r < 0.09:
-            parts.append("1" * rng.randint(1, 30))
-    bits = list("".join(parts))
+            pieces.append("1" * rng.randint(1, 30))
+    bits = list("".join(pieces))
     if flip_rate:
         for i in range(len(bits)):
             if rng.random() < flip_rate:
