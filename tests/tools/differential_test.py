@@ -16,6 +16,8 @@ import subprocess
 import sys
 import tempfile
 
+# Keep the source folder free of bytecode caches.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_decoder  # noqa: E402
 
