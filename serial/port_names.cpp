@@ -1,0 +1,67 @@
+#include "port_names.h"
+
+#include <cctype>
+
+namespace {
+
+struct TDefaultPort {
+    const char* Name;
+    const char* DevicePath;
+};
+
+// The first four are the mainboard's UARTs, the next four USB serial
+// adapters, the last a USB CDC-ACM device; so the first-start choice Com5 is
+// the first USB adapter, which is how the device is mostly attached today.
+const TDefaultPort DefaultPorts[PortCount] = {
+    {"COM1", "/dev/ttyS0"},   {"COM2", "/dev/ttyS1"},   {"COM3", "/dev/ttyS2"},
+    {"COM4", "/dev/ttyS3"},   {"COM5", "/dev/ttyUSB0"}, {"COM6", "/dev/ttyUSB1"},
+    {"COM7", "/dev/ttyUSB2"}, {"COM8", "/dev/ttyUSB3"}, {"COM9", "/dev/ttyACM0"},
+};
+
+// Keys of an INI file are not case-sensitive, so neither are port names.
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+TPortOverrides Installed;
+
+} // namespace
+
+std::string PortName(int n) {
+    return "COM" + std::to_string(n);
+}
+
+std::string DefaultDevicePath(const std::string& portName) {
+    for (const TDefaultPort& port : DefaultPorts) {
+        if (SameName(portName, port.Name))
+            return port.DevicePath;
+    }
+    return std::string();
+}
+
+std::string PortDevicePath(const std::string& portName, const TPortOverrides& overrides) {
+    for (const TPortOverride& o : overrides) {
+        if (!o.DevicePath.empty() && SameName(portName, o.PortName))
+            return o.DevicePath;
+    }
+    return DefaultDevicePath(portName);
+}
+
+void SetPortOverrides(const TPortOverrides& overrides) {
+    Installed = overrides;
+}
+
+const TPortOverrides& PortOverrides() {
+    return Installed;
+}
+
+std::string PortDevicePath(const std::string& portName) {
+    return PortDevicePath(portName, Installed);
+}
