@@ -70,3 +70,9 @@ std::vector<uint8_t> TStreamBuilder::Take() {
     out.swap(Bytes);
     return out;
 }
+
+std::vector<uint8_t> TStreamBuilder::TakeWhole() {
+    std::vector<uint8_t> out;
+    out.swap(Bytes);
+    return out;
+}

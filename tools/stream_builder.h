@@ -28,6 +28,9 @@ public:
 
     // Bytes finished so far; a partly filled byte is completed with '1' bits.
     std::vector<uint8_t> Take();
+    // Whole bytes finished so far; a partly filled byte stays pending for the
+    // bits that follow, as in a device that streams without pausing.
+    std::vector<uint8_t> TakeWhole();
     std::size_t PendingBits() const { return BitCount; }
 
 private:
