@@ -1,82 +1,19 @@
-// Decoder throughput: a large generated stream of realistic traffic decoded
-// with every display switch on, through the receive loop's collection step.
-// Prints MB/s of input and lines/s. A program, not a test: figures depend on
-// the machine.
+// Decoder throughput: a large stream of the simulated device's layout traffic
+// (the same generator as fennox-sim) decoded with every display switch on,
+// through the receive loop's collection step. Prints MB/s of input and
+// lines/s. A program, not a test: figures depend on the machine.
 #include "headless_host.h"
+#include "layout_traffic.h"
 #include "rx_collector.h"
-#include "stream_builder.h"
 #include "stream_decoder.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
-
-namespace {
-
-std::vector<uint8_t> GenerateTraffic(std::size_t targetBytes, unsigned seed) {
-    std::mt19937 rng(seed);
-    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    TStreamBuilder b;
-    std::vector<uint8_t> out;
-    while (out.size() < targetBytes) {
-        for (int i = 0; i < 1000; ++i) {
-            const int preamble = 14 + pick(7);
-            const uint8_t shortAddr = static_cast<uint8_t>(1 + pick(99));
-            const uint8_t longHi = static_cast<uint8_t>(0xC0 | pick(0x28));
-            const uint8_t longLo = static_cast<uint8_t>(pick(256));
-            switch (pick(10)) {
-            case 0:
-                b.Packet({0xFF, 0x00, 0xFF}, preamble);
-                break;
-            case 1:
-                b.DccPacket({shortAddr, static_cast<uint8_t>(0x40 | pick(64))}, preamble);
-                break;
-            case 2:
-                b.DccPacket({longHi, longLo, 0x3F, static_cast<uint8_t>(pick(256))}, preamble);
-                break;
-            case 3:
-                b.DccPacket({shortAddr, static_cast<uint8_t>(0x80 | pick(64))}, preamble);
-                break;
-            case 4:
-                b.DccPacket({longHi, longLo, static_cast<uint8_t>(0xDE + pick(2)),
-                             static_cast<uint8_t>(pick(256))},
-                            preamble);
-                break;
-            case 5:
-                b.DccPacket(
-                    {static_cast<uint8_t>(0x80 | pick(64)), static_cast<uint8_t>(0x80 | pick(128))},
-                    preamble);
-                break;
-            case 6:
-                b.DccPacket(
-                    {static_cast<uint8_t>(0x80 | pick(64)), static_cast<uint8_t>(0x08 | pick(8))},
-                    preamble);
-                break;
-            case 7:
-                b.DccPacket({static_cast<uint8_t>(0x7C | pick(4)), static_cast<uint8_t>(pick(256)),
-                             static_cast<uint8_t>(pick(256))},
-                            20);
-                break;
-            case 8:
-                b.DccPacket({0x00, 0x00}, 20);
-                break;
-            default:
-                b.DccPacket({shortAddr, 0x3F, static_cast<uint8_t>(pick(256))}, preamble);
-                break;
-            }
-        }
-        const std::vector<uint8_t> part = b.Take();
-        out.insert(out.end(), part.begin(), part.end());
-    }
-    return out;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const std::size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 64;
-    const std::vector<uint8_t> stream = GenerateTraffic(megabytes << 20, 1);
+    const std::vector<uint8_t> stream = GenerateTraffic(TSimMode::Dcc, 1, megabytes << 20);
 
     THeadlessHost host;
     for (int i = 0; i < SwitchCount; ++i)
