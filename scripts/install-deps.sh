@@ -8,6 +8,9 @@ packages=(
     libgtest-dev                        # unit tests
     clang libclang-rt-14-dev            # libFuzzer and its sanitizer runtime
     clang-format                        # formatting check
+    python3                             # the decoder's differential test
+    qt6-base-dev                        # the window (Qt 6 Widgets)
+    fonts-dejavu-core fonts-dejavu-extra  # fonts of the window; Condensed fits the panel
 )
 
 missing=()
@@ -22,5 +25,7 @@ echo "Installing: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
+# A failed index update (no network, a signature check that cannot run) is
+# not fatal: the cached lists may still name every package.
+"${sudo_cmd[@]}" apt-get update -qq || echo "apt-get update failed; trying with the cached package lists"
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,35 @@
+#include "error_box.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <exception>
+
+void ShowErrorBox(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, "Fennox", text, QMessageBox::Ok);
+    box.setObjectName("ErrorBox");
+    box.exec();
+}
+
+void RunGuarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ShowErrorBox("Unbekannter Fehler");
+    }
+}
+
+void ShowSystemErrorBox(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    box.setObjectName("CommErrorBox");
+    box.exec();
+}
+
+void ShowWarningDialog(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, "Warnung", text, QMessageBox::NoButton, parent);
+    box.setObjectName("WarningDialog");
+    box.addButton("Abbrechen", QMessageBox::RejectRole);
+    box.exec();
+}

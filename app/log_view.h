@@ -1,0 +1,35 @@
+// One log text field (the Monitor log or the Bitstream log). The window talks
+// to the log only through this class, so the widget underneath can be
+// replaced without touching the rest.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPlainTextEdit;
+class QWidget;
+
+class TLogView {
+public:
+    explicit TLogView(QWidget* parent);
+
+    QWidget* Widget() const;
+
+    // Appends one line at the end. While the view shows the end it keeps
+    // showing it; when the user has scrolled up it stays where it was.
+    void AppendLine(const QString& line);
+    // Decoder lines are single-byte text; every byte is the Latin-1 letter of
+    // its value.
+    void AppendLatin1(const std::string& line);
+    void Clear();
+    int LineCount() const;
+    QStringList Lines() const;
+    // Selects the whole text and copies it to the clipboard; the selection
+    // stays.
+    void SelectAllAndCopy();
+
+    QPlainTextEdit* Edit() const { return TextEdit; }
+
+private:
+    QPlainTextEdit* TextEdit;
+};
