@@ -112,6 +112,10 @@ public:
             loco.Forward = Rng.Chance(0.5);
             if (Rng.Chance(0.7))
                 loco.Functions |= 1; // headlights
+            if (Rng.Chance(0.5))
+                loco.Functions |= 1u << 1; // sound
+            if (Rng.Chance(0.5))
+                loco.Functions |= 1u << Rng.Between(13, 28); // a sound of the upper range
             loco.NextAction = Rng.Uniform(0.2, 4.0);
             Locos.push_back(loco);
         }
