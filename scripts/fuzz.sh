@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFENNOX_FUZZ=ON -DFENNOX_SANITIZE=ON \
-    -DFENNOX_TESTS=OFF -DFENNOX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DFENNOX_TESTS=OFF -DFENNOX_GUI=OFF -DFENNOX_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz --target fennox-fuzz-decode -j "$(nproc)"
 
 corpus=build-fuzz/corpus

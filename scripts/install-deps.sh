@@ -11,6 +11,7 @@ packages=(
     python3                             # the decoder's differential test
     qt6-base-dev                        # the window (Qt 6 Widgets)
     fonts-dejavu-core fonts-dejavu-extra  # fonts of the window; Condensed fits the panel
+    xvfb xdotool imagemagick libx11-dev   # end-to-end tests: X server, clicks, screenshots
 )
 
 missing=()

@@ -11,7 +11,9 @@ struct TProgramResult {
     std::string Err;
 };
 
-TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath = "");
+// extraEnv entries ("NAME=value") are added to this process's environment.
+TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath = "",
+                          const std::vector<std::string>& extraEnv = {});
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);

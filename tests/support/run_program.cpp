@@ -37,7 +37,8 @@ std::string TempPath(const std::string& name) {
     return dir + "/" + name;
 }
 
-TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath) {
+TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath,
+                          const std::vector<std::string>& extraEnv) {
     static int serial = 0;
     const std::string outPath = TempPath("out" + std::to_string(++serial));
     const std::string errPath = outPath + ".err";
@@ -53,9 +54,17 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const std::strin
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        envText.push_back(*e);
+    envText.insert(envText.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> envp;
+    for (std::string& e : envText)
+        envp.push_back(&e[0]);
+    envp.push_back(nullptr);
     pid_t pid;
     TProgramResult result;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
