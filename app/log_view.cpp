@@ -1,52 +1,57 @@
 #include "log_view.h"
 
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
+#include "log_widget.h"
 
-TLogView::TLogView(QWidget* parent) : TextEdit(new QPlainTextEdit(parent)) {
-    TextEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    TextEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    TextEdit->setUndoRedoEnabled(false); // an undo stack would double the memory of a long log
-}
+#include <QScrollBar>
+
+TLogView::TLogView(QWidget* parent) : Log(new TLogWidget(parent)) {}
 
 QWidget* TLogView::Widget() const {
-    return TextEdit;
+    return Log;
 }
 
 void TLogView::AppendLine(const QString& line) {
-    QScrollBar* bar = TextEdit->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    const int value = bar->value();
-    TextEdit->appendPlainText(line);
-    bar->setValue(atEnd ? bar->maximum() : value);
+    // Characters outside Latin-1 become '?', as when typed into the log.
+    const QByteArray bytes = line.toLatin1();
+    Log->AppendLatin1(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 void TLogView::AppendLatin1(const std::string& line) {
-    AppendLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    Log->AppendLatin1(line);
 }
 
 void TLogView::Clear() {
-    TextEdit->clear();
+    Log->Clear();
 }
 
 int TLogView::LineCount() const {
-    // An empty document still holds one empty block.
-    const QTextDocument* doc = TextEdit->document();
-    return doc->isEmpty() ? 0 : doc->blockCount();
+    return static_cast<int>(Log->LineCount());
 }
 
 QStringList TLogView::Lines() const {
     QStringList lines;
-    if (TextEdit->document()->isEmpty())
-        return lines;
-    for (QTextBlock b = TextEdit->document()->begin(); b.isValid(); b = b.next())
-        lines << b.text();
+    const TLogStore& store = Log->Store();
+    lines.reserve(static_cast<qsizetype>(store.LineCount()));
+    for (size_t i = 0; i < store.LineCount(); ++i) {
+        const std::string_view line = store.Line(i);
+        lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    }
     return lines;
 }
 
 void TLogView::SelectAllAndCopy() {
-    TextEdit->selectAll();
-    TextEdit->copy();
+    Log->SelectAll();
+    Log->Copy();
+}
+
+bool TLogView::WriteTo(QIODevice& device) const {
+    return Log->WriteTo(device);
+}
+
+QScrollBar* TLogView::ScrollBar() const {
+    return Log->verticalScrollBar();
+}
+
+QString TLogView::SelectedText() const {
+    return Log->SelectedText();
 }

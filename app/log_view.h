@@ -6,14 +6,19 @@
 #include <QString>
 #include <QStringList>
 
-class QPlainTextEdit;
+#include <string>
+
+class QIODevice;
+class QScrollBar;
 class QWidget;
+class TLogWidget;
 
 class TLogView {
 public:
     explicit TLogView(QWidget* parent);
 
     QWidget* Widget() const;
+    TLogWidget* View() const { return Log; }
 
     // Appends one line at the end. While the view shows the end it keeps
     // showing it; when the user has scrolled up it stays where it was.
@@ -23,13 +28,18 @@ public:
     void AppendLatin1(const std::string& line);
     void Clear();
     int LineCount() const;
+    // A copy of every line; for tests and small logs.
     QStringList Lines() const;
     // Selects the whole text and copies it to the clipboard; the selection
     // stays.
     void SelectAllAndCopy();
+    // The whole text as UTF-8 with CR LF after every line, written in pieces
+    // straight from the log's storage; false when the device refused.
+    bool WriteTo(QIODevice& device) const;
 
-    QPlainTextEdit* Edit() const { return TextEdit; }
+    QScrollBar* ScrollBar() const;
+    QString SelectedText() const;
 
 private:
-    QPlainTextEdit* TextEdit;
+    TLogWidget* Log;
 };

@@ -40,11 +40,10 @@ void TfrmMain::SaveMonitorLog(const QString& path) {
         throw std::runtime_error(
             ("Datei " + path + " kann nicht geschrieben werden: " + file.errorString())
                 .toStdString());
-    for (const QString& line : Memo1->Lines()) {
-        file.write(line.toUtf8());
-        file.write("\r\n", 2);
-    }
-    if (!file.commit())
+    // Straight from the log's storage: a long log never passes through one
+    // big string on its way to the file. An unfinished file is discarded when
+    // file goes out of scope.
+    if (!Memo1->WriteTo(file) || !file.commit())
         throw std::runtime_error(
             ("Datei " + path + " kann nicht geschrieben werden: " + file.errorString())
                 .toStdString());

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -98,13 +97,13 @@ TEST_F(WindowTest, CopyPutsTheWholeLogOnTheClipboard) {
     Window->AppendMonitorLine("zwei");
     Window->btn_clipboard->click();
     EXPECT_EQ(QApplication::clipboard()->text(), "eins\nzwei");
-    EXPECT_EQ(Window->Memo1->Edit()->textCursor().selectedText().size(), 9);
+    EXPECT_EQ(Window->Memo1->SelectedText().size(), 9);
 }
 
 TEST_F(WindowTest, LogFollowsTheEndUnlessScrolledUp) {
     Start();
     Window->show();
-    QScrollBar* bar = Window->Memo1->Edit()->verticalScrollBar();
+    QScrollBar* bar = Window->Memo1->ScrollBar();
     for (int i = 0; i < 300; ++i)
         Window->AppendMonitorLine("Zeile " + std::to_string(i));
     EXPECT_EQ(bar->value(), bar->maximum());
