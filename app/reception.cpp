@@ -12,6 +12,15 @@
 
 #include <algorithm>
 
+#ifdef FENNOX_TICK_LOG
+#include "log_view.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdio>
+#endif
+
 namespace {
 
 // What one read may ask for: the read buffer's size.
@@ -110,6 +119,42 @@ void TfrmMain::SetGauge(int position) {
         QString("QProgressBar::chunk { background-color: %1; }").arg(colour.name()));
 }
 
+#ifdef FENNOX_TICK_LOG
+namespace {
+
+// A debugging aid for soak runs, built in only with the build option
+// FENNOX_TICK_LOG: one line per tick in fennox-ticks.log beside the program
+// file: milliseconds since the first tick, the tick's duration in
+// microseconds, and the Monitor log's line count after it.
+class TTickLog {
+public:
+    void Write(std::chrono::steady_clock::time_point start, int lines) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!File) {
+            First = start;
+            const QString path = QCoreApplication::applicationDirPath() + "/fennox-ticks.log";
+            File = std::fopen(path.toLocal8Bit().constData(), "w");
+            if (!File)
+                return;
+        }
+        using namespace std::chrono;
+        std::fprintf(File, "%lld %lld %d\n",
+                     static_cast<long long>(duration_cast<milliseconds>(start - First).count()),
+                     static_cast<long long>(duration_cast<microseconds>(now - start).count()),
+                     lines);
+        std::fflush(File);
+    }
+
+private:
+    std::FILE* File = nullptr;
+    std::chrono::steady_clock::time_point First;
+};
+
+TTickLog TickLog;
+
+} // namespace
+#endif
+
 void TfrmMain::Timer1Timer() {
     // A box or dialog opened by a tick keeps the event loop running; a tick
     // falling due meanwhile must not read the port again.
@@ -120,6 +165,14 @@ void TfrmMain::Timer1Timer() {
         bool& Running;
         ~TEndTick() { Running = false; }
     } endTick{TickRunning};
+#ifdef FENNOX_TICK_LOG
+    const auto tickStart = std::chrono::steady_clock::now();
+    struct TLogTick {
+        TfrmMain& Window;
+        std::chrono::steady_clock::time_point Start;
+        ~TLogTick() { TickLog.Write(Start, Window.Memo1->LineCount()); }
+    } logTick{*this, tickStart};
+#endif
 
     RunGuarded([this] {
         uint8_t buffer[ReadBufferSize];

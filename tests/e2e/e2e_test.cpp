@@ -67,7 +67,7 @@ struct EndToEnd : ::testing::Test {
     std::vector<std::string> SavedLog(const std::string& name) {
         const std::string base = Dir + "/" + name;
         EXPECT_TRUE(Monitor->SaveLogAs(base)) << "the log was not saved";
-        return SplitLines(ReadTextFile(base + ".txt"), "\r\n");
+        return SplitLines(ReadFile(base + ".txt"), "\r\n");
     }
 };
 
@@ -84,8 +84,8 @@ TEST_F(EndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
     const std::string slave = StartSim({"--seed", "11", "--tee", tee});
     ASSERT_FALSE(slave.empty());
-    WriteTextFile(Monitor->SettingsPath(),
-                  Switches + "[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM7=" + slave + "\r\n");
+    WriteFile(Monitor->SettingsPath(),
+              Switches + "[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM7=" + slave + "\r\n");
     Monitor->Launch();
 
     Click(PortChoice(7));
@@ -121,7 +121,7 @@ TEST_F(EndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
 }
 
 TEST_F(EndToEnd, SettingsSurviveEndeAndTheCloseBoxStoresNothing) {
-    WriteTextFile(Monitor->SettingsPath(), "[Window]\r\nLeft=0\r\nTop=0\r\n");
+    WriteFile(Monitor->SettingsPath(), "[Window]\r\nLeft=0\r\nTop=0\r\n");
     Monitor->Launch();
     Click(CbxTime);
     Click(CbxIdle);
@@ -135,7 +135,7 @@ TEST_F(EndToEnd, SettingsSurviveEndeAndTheCloseBoxStoresNothing) {
     Click(PortChoice(3));
     Click(BtnEnde);
     ASSERT_EQ(Monitor->WaitEnd(), 0);
-    const std::string stored = ReadTextFile(Monitor->SettingsPath());
+    const std::string stored = ReadFile(Monitor->SettingsPath());
     for (const char* entry :
          {"COM-Port=3\r\n", "Zeige_Zeit=1\r\n", "Zeige_Idle=1\r\n", "Zeige_CV=0\r\n",
           "FILTER=1\r\n", "Min=12\r\n", "Max=300\r\n", "Width=1000\r\n", "Top=0\r\n", "Left=0\r\n"})
@@ -146,20 +146,20 @@ TEST_F(EndToEnd, SettingsSurviveEndeAndTheCloseBoxStoresNothing) {
     Monitor->Launch();
     Click(BtnEnde);
     ASSERT_EQ(Monitor->WaitEnd(), 0);
-    EXPECT_EQ(ReadTextFile(Monitor->SettingsPath()), stored);
+    EXPECT_EQ(ReadFile(Monitor->SettingsPath()), stored);
 
     // A change, then the close box: the file stays as it was.
     Monitor->Launch();
     Click(CbxCv);
     X->X({X_CLOSE_WINDOW, Monitor->WindowId});
     ASSERT_EQ(Monitor->WaitEnd(), 0);
-    EXPECT_EQ(ReadTextFile(Monitor->SettingsPath()), stored);
+    EXPECT_EQ(ReadFile(Monitor->SettingsPath()), stored);
 }
 
 TEST_F(EndToEnd, UnpluggedDeviceShowsTheBoxThenStops) {
     const std::string slave = StartSim({"--seed", "3"});
-    WriteTextFile(Monitor->SettingsPath(),
-                  Switches + "[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM5=" + slave + "\r\n");
+    WriteFile(Monitor->SettingsPath(),
+              Switches + "[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM5=" + slave + "\r\n");
     Monitor->Launch();
     Click(BtnStart);
     Pause(1000);
@@ -205,7 +205,7 @@ TEST_F(EndToEnd, PortSearchFindsTheThreeMappedPorts) {
                                            : "/nonexistent/tty" + std::to_string(n);
         ports += "\r\n";
     }
-    WriteTextFile(Monitor->SettingsPath(), "[Window]\r\nLeft=0\r\nTop=0\r\n" + ports);
+    WriteFile(Monitor->SettingsPath(), "[Window]\r\nLeft=0\r\nTop=0\r\n" + ports);
     Monitor->Launch();
     Click(ComSuche);
     Pause(300);
@@ -239,7 +239,7 @@ std::string PixelAt(const std::string& png, int x, int y) {
 }
 
 TEST_F(EndToEnd, WindowMatchesTheLayoutTable) {
-    WriteTextFile(Monitor->SettingsPath(), "[Window]\r\nLeft=20\r\nTop=30\r\n");
+    WriteFile(Monitor->SettingsPath(), "[Window]\r\nLeft=20\r\nTop=30\r\n");
     Monitor->Launch();
     const TGeometry g = Monitor->Geometry();
     // Without a window manager there is no frame: the outer size is the

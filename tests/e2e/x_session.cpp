@@ -5,7 +5,6 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -14,18 +13,6 @@
 
 void Pause(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 std::vector<std::string> SplitLines(const std::string& text, const std::string& end) {
@@ -50,8 +37,10 @@ TXSession::TXSession() {
             std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
             continue;
         Display = ":" + std::to_string(n);
-        Server = Spawn({"Xvfb", Display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, {},
-                       false, false);
+        Server =
+            Spawn({"/bin/sh", "-c", "exec Xvfb \"$0\" -screen 0 1280x800x24 -nolisten tcp 2>\"$1\"",
+                   Display, "/tmp/fennox-xvfb" + Display.substr(1) + ".log"},
+                  {}, false, true);
         for (int i = 0; i < 100; ++i) {
             Pause(50);
             if (RunProgram({"/usr/bin/xdotool", "getmouselocation"}, "", Env()).ExitCode == 0)
@@ -103,10 +92,24 @@ TMonitor::~TMonitor() {
 }
 
 void TMonitor::Launch() {
-    Program = Spawn({Folder + "/fennox"}, Session.Env(), false, false);
-    WindowId = Session.WaitForWindow("^Fennox V1.18$");
-    if (WindowId.empty())
-        throw std::runtime_error("the monitor's window did not appear");
+    // Its messages go to a file in its folder, for the failure report.
+    const std::string errors = Folder + "/stderr.txt";
+    for (int attempt = 1;; ++attempt) {
+        WriteFile(errors, "");
+        Program = Spawn({"/bin/sh", "-c", "exec \"$0\" 2>>\"$1\"", Folder + "/fennox", errors},
+                        Session.Env(), false, true);
+        WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
+        if (!WindowId.empty())
+            break;
+        const bool ended = !Running();
+        const std::string said = ReadFile(errors);
+        // On a loaded machine the X server now and then refuses a new
+        // client; that says nothing about the monitor, so it is tried again.
+        if (ended && attempt < 3 && said.find("could not connect to display") != std::string::npos)
+            continue;
+        throw std::runtime_error(std::string("the monitor's window did not appear; ") +
+                                 (ended ? "it ended" : "it runs") + "; it said:\n" + said);
+    }
     Pause(300); // let it settle at its place and size
 }
 

@@ -66,8 +66,6 @@ private:
     TChild Program;
 };
 
-std::string ReadTextFile(const std::string& path);
-void WriteTextFile(const std::string& path, const std::string& text);
 std::vector<std::string> SplitLines(const std::string& text, const std::string& end);
 // Sleeps while the event loops of the other programs run.
 void Pause(int ms);

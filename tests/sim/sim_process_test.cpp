@@ -1,9 +1,11 @@
 // The fennox-sim program as a user runs it: piped into fennox-decode, writing
 // files, feeding a pseudo-terminal that TComLink reads, ending on signals.
+#include "child_process.h"
 #include "com_link.h"
 #include "headless_host.h"
 #include "layout_traffic.h"
 #include "port_names.h"
+#include "run_program.h"
 #include "rx_collector.h"
 #include "stream_decoder.h"
 
@@ -18,13 +20,10 @@
 #include <iterator>
 #include <poll.h>
 #include <regex>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -61,71 +60,16 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::size_t CountMatches(const std::string& text, const std::string& pattern) {
     const std::regex re(pattern, std::regex::multiline);
     return static_cast<std::size_t>(
         std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator()));
 }
 
-struct TChild {
-    pid_t Pid = -1;
-    int Stdout = -1; // read end of the child's standard output
-};
-
-TChild Spawn(const std::vector<std::string>& args) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    TChild child;
-    const int rc = posix_spawn(&child.Pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (rc != 0)
-        throw std::runtime_error("posix_spawn");
-    child.Stdout = fds[0];
-    return child;
-}
-
-// The child's exit status, waiting at most a generous bound; -1 when it was
-// killed by a signal or did not end in time (then it is killed).
-int WaitExit(pid_t pid, int seconds = 60) {
-    for (int i = 0; i < seconds * 100; ++i) {
-        int status = 0;
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        usleep(10000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return -1;
-}
-
-std::string ReadLine(int fd) {
-    std::string line;
-    char c;
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 20000) > 0 && read(fd, &c, 1) == 1 && c != '\n')
-        line += c;
-    return line;
-}
-
 TEST(SimProcess, HelpExitsZero) {
     TTempDir dir;
     EXPECT_EQ(RunShell(Sim + " --help > " + (dir / "help")), 0);
-    const std::string help = ReadText(dir / "help");
+    const std::string help = ReadFile(dir / "help");
     EXPECT_EQ(
         help.rfind("Usage: fennox-sim [--mode dcc|mot] [--seed N] [--rate BYTES_PER_SECOND]", 0),
         0u)
@@ -148,7 +92,7 @@ TEST(SimProcess, BadArgumentsExitTwoWithAMessage) {
     for (const char* args : lines) {
         EXPECT_EQ(RunShell(Sim + " " + args + " 2> " + (dir / "err") + " > " + (dir / "out")), 2)
             << args;
-        const std::string err = ReadText(dir / "err");
+        const std::string err = ReadFile(dir / "err");
         EXPECT_EQ(err.rfind("fennox-sim: ", 0), 0u) << err;
         EXPECT_NE(err.find("--help"), std::string::npos) << err;
         EXPECT_TRUE(ReadBytes(dir / "out").empty()) << args;
@@ -164,7 +108,7 @@ TEST(SimProcess, DccPipedIntoFennoxDecodeShowsEveryKindOfPacket) {
             " --on idle,lokbefehle_s,lokbefehle_f,schaltbefehle,railcom,sonstige,cv,schrott > " +
             (dir / "lines")),
         0);
-    const std::string text = ReadText(dir / "lines");
+    const std::string text = ReadFile(dir / "lines");
     struct TKind {
         const char* Name;
         const char* Pattern;
@@ -213,7 +157,7 @@ TEST(SimProcess, MotorolaPipedIntoFennoxDecodeShowsSwitchAndLocomotiveRecords) {
     ASSERT_EQ(RunShell(Sim + " --mode mot --seed 7 --seconds 60 --rate 0 --out - | " + Decode +
                        " --on binaer > " + (dir / "lines")),
               0);
-    const std::string text = ReadText(dir / "lines");
+    const std::string text = ReadFile(dir / "lines");
     const std::string bits = "<[01]{8} [01]{8} [01]{8}> ";
     EXPECT_GT(CountMatches(text, "^" + bits + "Lok [0-9]{2}:[0-9]{2}$"), 500u);
     EXPECT_GT(CountMatches(text, "^" + bits + "Schalten [0-9]{2,3}\\* EIN $"), 0u);
@@ -251,14 +195,14 @@ TEST(SimProcess, EndsCleanlyWhenTheReaderOfItsOutputGoesAway) {
                        " --rate 0 --out - | head -c 10000 > /dev/null; echo ${PIPESTATUS[0]} > " +
                        (dir / "status")),
               0);
-    EXPECT_EQ(ReadText(dir / "status"), "0\n");
+    EXPECT_EQ(ReadFile(dir / "status"), "0\n");
 }
 
 class SimStopsOnSignal : public ::testing::TestWithParam<int> {};
 
 TEST_P(SimStopsOnSignal, WithExitStatusZero) {
     TTempDir dir;
-    const TChild child = Spawn({Sim, "--rate", "19200", "--out", dir / "out"});
+    const TChild child = Spawn({Sim, "--rate", "19200", "--out", dir / "out"}, {}, true);
     // Wait until it is under way.
     for (int i = 0; i < 2000 && ReadBytes(dir / "out").size() < 1000; ++i)
         usleep(10000);
@@ -275,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SimStopsOnSignal, ::testing::Values(SIGINT, SI
 
 TEST(SimProcess, PtyWithNobodyOnThePortDropsTheBytesAndNeverBlocks) {
     // Unpaced, 5 MB into a port nobody opens: a blocking write would hang.
-    const TChild child = Spawn({Sim, "--pty", "--rate", "0", "--bytes", "5000000"});
+    const TChild child = Spawn({Sim, "--pty", "--rate", "0", "--bytes", "5000000"}, {}, true);
     const std::string path = ReadLine(child.Stdout);
     EXPECT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
     EXPECT_EQ(WaitExit(child.Pid), 0);
@@ -313,7 +257,7 @@ std::size_t DecodedLocomotiveLines(const std::vector<uint8_t>& bytes) {
 TEST(SimProcess, PtyFeedsTheMonitorsPortAcrossStopAndStartAndHangsUpAtTheEnd) {
     TTempDir dir;
     const TChild child =
-        Spawn({Sim, "--pty", "--seed", "5", "--rate", "19200", "--tee", dir / "tee"});
+        Spawn({Sim, "--pty", "--seed", "5", "--rate", "19200", "--tee", dir / "tee"}, {}, true);
     const std::string path = ReadLine(child.Stdout);
     ASSERT_FALSE(path.empty());
     SetPortOverrides({{"COM9", path}});

@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include "run_program.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -7,8 +9,6 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 TChild Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env,
              bool captureStdout, bool keepStderr) {
@@ -28,17 +28,10 @@ TChild Spawn(const std::vector<std::string>& args, const std::vector<std::string
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    std::vector<std::string> envText;
-    for (char** e = environ; *e; ++e)
-        envText.push_back(*e);
-    envText.insert(envText.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (std::string& e : envText)
-        envp.push_back(&e[0]);
-    envp.push_back(nullptr);
-
+    TEnvironment environment(env);
     TChild child;
-    const int rc = posix_spawnp(&child.Pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    const int rc = posix_spawnp(&child.Pid, argv[0], &actions, nullptr, argv.data(),
+                                environment.Pointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (captureStdout)
         close(fds[1]);

@@ -12,6 +12,15 @@
 
 extern char** environ;
 
+TEnvironment::TEnvironment(const std::vector<std::string>& extra) {
+    for (char** e = environ; *e; ++e)
+        Text.push_back(*e);
+    Text.insert(Text.end(), extra.begin(), extra.end());
+    for (std::string& e : Text)
+        Pointers.push_back(&e[0]);
+    Pointers.push_back(nullptr);
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
@@ -54,17 +63,10 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const std::strin
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    std::vector<std::string> envText;
-    for (char** e = environ; *e; ++e)
-        envText.push_back(*e);
-    envText.insert(envText.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> envp;
-    for (std::string& e : envText)
-        envp.push_back(&e[0]);
-    envp.push_back(nullptr);
+    TEnvironment env(extraEnv);
     pid_t pid;
     TProgramResult result;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.Pointers.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

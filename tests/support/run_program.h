@@ -15,6 +15,14 @@ struct TProgramResult {
 TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinPath = "",
                           const std::vector<std::string>& extraEnv = {});
 
+// This process's environment plus extra entries ("NAME=value"), and the
+// pointer array posix_spawn takes (valid while the strings live).
+struct TEnvironment {
+    explicit TEnvironment(const std::vector<std::string>& extra);
+    std::vector<std::string> Text;
+    std::vector<char*> Pointers;
+};
+
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 // A fresh file name in the test's temporary folder.
