@@ -4,6 +4,7 @@
 // own, so neither sees the other's memory. Run with QT_QPA_PLATFORM=offscreen.
 //
 //   fennox-bench-log-view [lines for our view] [lines for QPlainTextEdit]
+#include "fonts.h"
 #include "log_view.h"
 #include "log_widget.h"
 
@@ -33,15 +34,6 @@ long RssBytes() {
         std::fclose(f);
     }
     return resident * sysconf(_SC_PAGESIZE);
-}
-
-QFont MonitorFont() {
-    QFont f;
-    f.setFamilies({"Courier", "DejaVu Sans Mono"});
-    f.setStyleHint(QFont::TypeWriter);
-    f.setFixedPitch(true);
-    f.setPointSize(8);
-    return f;
 }
 
 std::string Bits(unsigned byte) {

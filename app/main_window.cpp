@@ -5,6 +5,7 @@
 #include "clickable_image.h"
 #include "clock_text.h"
 #include "error_box.h"
+#include "fonts.h"
 #include "ini_file.h"
 #include "log_view.h"
 
@@ -27,25 +28,6 @@ const char* const DccStandardsUrl =
     "https://www.nmra.org/index-nmra-standards-and-recommended-practices";
 
 namespace {
-
-// The named fonts with the DejaVu families as stand-ins where they are
-// missing (the usual case on Linux).
-QFont ControlFont(bool bold = false) {
-    QFont f;
-    f.setFamilies({"MS Sans Serif", "DejaVu Sans Condensed", "DejaVu Sans"});
-    f.setPointSize(8);
-    f.setBold(bold);
-    return f;
-}
-
-QFont MonitorFont() {
-    QFont f;
-    f.setFamilies({"Courier", "DejaVu Sans Mono"});
-    f.setStyleHint(QFont::TypeWriter);
-    f.setFixedPitch(true);
-    f.setPointSize(8);
-    return f;
-}
 
 template <typename T> T* Make(QWidget* parent, const char* name) {
     T* w = new T(parent);
