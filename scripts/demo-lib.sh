@@ -57,7 +57,7 @@ start_xvfb() {
     for n in $(seq $((90 + RANDOM % 100)) 250); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && return 0; sleep 0.1; done
@@ -69,7 +69,7 @@ start_xvfb() {
 wait_for_monitor_window() {
     local window
     for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name '^Fennox V1.18$' 2>/dev/null | head -n1)
+        window=$(xdotool search --onlyvisible --name '^Fennox V1.18$' 2>/dev/null | head -n1 || true)
         [ -n "$window" ] && { echo "$window"; return 0; }
         sleep 0.1
     done
