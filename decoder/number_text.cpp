@@ -15,25 +15,33 @@ int HexValue(char c) {
 } // namespace
 
 void AppendInt(std::string& out, int64_t value, int width) {
-    char digits[24];
-    int len = 0;
-    // Work on the magnitude as unsigned so INT64_MIN needs no special case.
+    // Written backwards from the buffer's end: digits, sign, then blanks, so
+    // the text is appended in one piece. Line composition calls this for
+    // every number of every line.
+    char text[48];
+    char* const end = text + sizeof text;
+    char* p = end;
+    // Work on the magnitude as unsigned so INT64_MIN needs no special case;
+    // the usual small numbers take the cheaper 32-bit division.
     uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    do {
-        digits[len++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
+    if (magnitude <= UINT32_MAX) {
+        uint32_t m = static_cast<uint32_t>(magnitude);
+        do {
+            *--p = static_cast<char>('0' + m % 10);
+            m /= 10;
+        } while (m != 0);
+    } else {
+        do {
+            *--p = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude != 0);
+    }
     if (value < 0)
-        digits[len++] = '-';
-    // Blanks, then the digits reversed into their reading order.
-    char text[48];
-    int at = 0;
-    for (int pad = width - len; pad > 0 && at < 24; --pad)
-        text[at++] = ' ';
-    while (len > 0)
-        text[at++] = digits[--len];
-    out.append(text, static_cast<std::size_t>(at));
+        *--p = '-';
+    while (end - p < width && p > text)
+        *--p = ' ';
+    out.append(p, static_cast<std::size_t>(end - p));
 }
 
 void AppendHex(std::string& out, uint32_t value) {
