@@ -1,5 +1,9 @@
 // libFuzzer target: any byte stream, any switch states and filter texts, fed
 // through the receive loop's collection step in pieces of varying size.
+// Input: two bytes of switch bits (bit i is TSwitch i), one byte seeding the
+// piece sizes, then the two filter texts (a length byte, taken modulo 12, and
+// the text each), then the stream. The seeds in tests/decoder/fuzz-seeds
+// carry streams made by fennox-sim.
 #include "headless_host.h"
 #include "rx_collector.h"
 #include "stream_decoder.h"
