@@ -1,3 +1,4 @@
+#include "first_start_file.h"
 #include "ini_file.h"
 
 #include <gtest/gtest.h>
@@ -100,34 +101,6 @@ void WriteFirstStartValues(TIniFile& ini) {
     ini.WriteInteger("Window", "Top", 10);
     ini.WriteInteger("Window", "Left", 10);
 }
-
-const char* const FirstStartFile = "[SETTINGS]\r\n"
-                                   "COM-Port=5\r\n"
-                                   "Buffersize=255\r\n"
-                                   "Zeige_Zeit=0\r\n"
-                                   "Zeige_bin=0\r\n"
-                                   "Zeige_Schaltbefehle=0\r\n"
-                                   "Nur_ON=0\r\n"
-                                   "Zeige_Lokbefehle_S=0\r\n"
-                                   "Zeige_Lokbefehle_F=0\r\n"
-                                   "Zeige_RailCom=0\r\n"
-                                   "Zeige_Idle=0\r\n"
-                                   "Zeige_Sonstiges=0\r\n"
-                                   "Zeige_CV=0\r\n"
-                                   "Only_Once=0\r\n"
-                                   "MM=0\r\n"
-                                   "DCC=0\r\n"
-                                   "\r\n"
-                                   "[FILTER]\r\n"
-                                   "FILTER=0\r\n"
-                                   "Min=0\r\n"
-                                   "Max=9999\r\n"
-                                   "\r\n"
-                                   "[Window]\r\n"
-                                   "Width=1000\r\n"
-                                   "Top=10\r\n"
-                                   "Left=10\r\n"
-                                   "\r\n";
 
 } // namespace
 
