@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <set>
 #include <sys/file.h>
 
 THandle hComPort = 0;
@@ -14,6 +15,10 @@ THandle hComPort = 0;
 namespace {
 
 TComLinkHook Hook;
+
+// The descriptors whose terminal we put into exclusive use. Only these give
+// the flag up on close: a flag another program set is not ours to clear.
+std::set<int> ExclusiveByUs;
 
 // A call interrupted by a signal has done nothing yet; do it again.
 template <typename TCall> auto RetryOnEintr(TCall call) -> decltype(call()) {
@@ -67,12 +72,32 @@ THandle OpenDevice(const std::string& path) {
         CloseKeepingErrno(fd);
         return INVALID_HANDLE_VALUE;
     }
+    // A terminal another program holds with TIOCEXCL refuses an ordinary
+    // user's open, but root gets through; asking first makes the port count
+    // as held for root too.
+    int heldByOther = 0;
+    if (RetryOnEintr([&] { return sys.GetExclusive(fd, &heldByOther); }) != 0) {
+        CloseKeepingErrno(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (heldByOther != 0) {
+        CloseKeepingErrno(fd);
+        errno = EBUSY;
+        return INVALID_HANDLE_VALUE;
+    }
     // TIOCEXCL makes other opens of the terminal fail, but not root's; the
     // lock also refuses root and a second open by this very process, which
     // is what opening with share mode 0 means on Windows.
-    if (RetryOnEintr([&] { return sys.SetExclusive(fd, true); }) != 0 ||
-        RetryOnEintr([&] { return sys.Flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    if (RetryOnEintr([&] { return sys.SetExclusive(fd, true); }) != 0) {
         CloseKeepingErrno(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    ExclusiveByUs.insert(fd);
+    if (RetryOnEintr([&] { return sys.Flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+        // Another holder of the lock: the flag we just set is ours to clear.
+        const int saved = errno;
+        CloseHandle(fd);
+        errno = saved;
         return INVALID_HANDLE_VALUE;
     }
     return fd;
@@ -82,7 +107,8 @@ bool CloseHandle(THandle handle) {
     TSysCalls& sys = Sys();
     // The exclusive flag belongs to the terminal, not to the descriptor: left
     // set, it would keep refusing the next open, the program's own included.
-    sys.SetExclusive(handle, false);
+    if (ExclusiveByUs.erase(handle) != 0)
+        sys.SetExclusive(handle, false);
     // Not retried on EINTR: Linux has released the descriptor either way.
     return sys.Close(handle) == 0;
 }

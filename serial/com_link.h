@@ -38,8 +38,13 @@ public:
     // Opens the port named "COM1".."COM9" (device path from port_names.h)
     // for exclusive use: a second open fails while any descriptor to the
     // port is open, the program's own and root's included. A port that does
-    // not exist, cannot be opened or is not a terminal gives
-    // INVALID_HANDLE_VALUE. Reports nothing itself.
+    // not exist, cannot be opened, is not a terminal or is already in
+    // exclusive use (TIOCEXCL, or our lock) gives INVALID_HANDLE_VALUE.
+    // Reports nothing itself.
+    //
+    // What Linux cannot tell: a program that opened the port with neither
+    // TIOCEXCL nor flock holds no lock we could see, so the port still
+    // counts as free and both programs then read from it.
     THandle OpenPort(const std::string& name) const;
 
     // 19200 baud, 8N1, raw. A failing read of the settings ("GetCommState")
@@ -68,7 +73,8 @@ public:
 // OpenPort's work on a device path.
 THandle OpenDevice(const std::string& path);
 
-// Gives up the exclusive use and closes. False when close fails.
+// Gives up the exclusive use (only where this program set it) and closes.
+// False when close fails.
 bool CloseHandle(THandle handle);
 
 // A message text without the trailing characters 0..32 and full stops.

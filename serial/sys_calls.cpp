@@ -26,6 +26,10 @@ int TSysCalls::SetExclusive(int fd, bool exclusive) {
     return ioctl(fd, exclusive ? TIOCEXCL : TIOCNXCL);
 }
 
+int TSysCalls::GetExclusive(int fd, int* exclusive) {
+    return ioctl(fd, TIOCGEXCL, exclusive);
+}
+
 int TSysCalls::BytesWaiting(int fd, int* count) {
     return ioctl(fd, FIONREAD, count);
 }

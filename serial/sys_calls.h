@@ -18,6 +18,8 @@ public:
     virtual int Isatty(int fd);
     // ioctl(TIOCEXCL) and ioctl(TIOCNXCL).
     virtual int SetExclusive(int fd, bool exclusive);
+    // ioctl(TIOCGEXCL): whether the terminal is in exclusive use already.
+    virtual int GetExclusive(int fd, int* exclusive);
     // ioctl(FIONREAD): bytes received and not yet read.
     virtual int BytesWaiting(int fd, int* count);
     virtual int Flock(int fd, int operation);

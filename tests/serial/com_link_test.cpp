@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -111,6 +112,56 @@ TEST_F(ComLinkOnPty, ClosingGivesUpTheExclusiveUse) {
     ASSERT_EQ(ioctl(probe, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 0);
     close(probe);
+}
+
+// Another program's descriptor of the port, opened without our code.
+class TOtherProgram {
+public:
+    explicit TOtherProgram(const std::string& path)
+        : Fd(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    ~TOtherProgram() {
+        if (Fd >= 0)
+            close(Fd);
+    }
+    int Exclusive() const {
+        int on = -1;
+        return ioctl(Fd, TIOCGEXCL, &on) == 0 ? on : -1;
+    }
+    int Fd;
+};
+
+TEST_F(ComLinkOnPty, PortInExclusiveUseByAnotherProgramCountsAsAbsentAndKeepsItsFlag) {
+    TOtherProgram other(Pty.SlavePath);
+    ASSERT_GE(other.Fd, 0);
+    ASSERT_EQ(ioctl(other.Fd, TIOCEXCL), 0);
+
+    // Refused whether we run as root (the open itself succeeds) or not.
+    EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
+    // The other program's flag is not ours to clear.
+    EXPECT_EQ(other.Exclusive(), 1);
+
+    // Once the other program lets go, the port is ours again.
+    ASSERT_EQ(ioctl(other.Fd, TIOCNXCL), 0);
+    EXPECT_NE(Open(), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(ComLinkOnPty, PortLockedByAnotherProgramCountsAsAbsentAndOurFlagIsGivenUp) {
+    TOtherProgram other(Pty.SlavePath);
+    ASSERT_GE(other.Fd, 0);
+    ASSERT_EQ(flock(other.Fd, LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(Open(), INVALID_HANDLE_VALUE);
+    // We set the flag on the way and found the lock after it: it must not
+    // stay behind and lock the other program's own next open out.
+    EXPECT_EQ(other.Exclusive(), 0);
+}
+
+TEST_F(ComLinkOnPty, PortOpenedWithoutAnyLockCannotBeSeenAsHeld) {
+    // What Linux cannot tell: a plain open leaves no trace we could ask for.
+    TOtherProgram other(Pty.SlavePath);
+    ASSERT_GE(other.Fd, 0);
+    EXPECT_NE(Open(), INVALID_HANDLE_VALUE);
 }
 
 struct TStartSettings {
@@ -421,7 +472,8 @@ INSTANTIATE_TEST_SUITE_P(
     Calls, OpenPortFails,
     ::testing::Values(TOpenFailure{"Open", ENOENT}, TOpenFailure{"Open", EACCES},
                       TOpenFailure{"Open", EBUSY}, TOpenFailure{"Isatty", ENOTTY},
-                      TOpenFailure{"SetExclusive", EIO}, TOpenFailure{"Flock", EWOULDBLOCK}),
+                      TOpenFailure{"GetExclusive", EIO}, TOpenFailure{"SetExclusive", EIO},
+                      TOpenFailure{"Flock", EWOULDBLOCK}),
     [](const auto& info) {
         return std::string(info.param.Call) + "_" + std::to_string(info.param.Errno);
     });

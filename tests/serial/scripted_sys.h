@@ -40,6 +40,9 @@ public:
                    ? -1
                    : TSysCalls::SetExclusive(fd, exclusive);
     }
+    int GetExclusive(int fd, int* exclusive) override {
+        return Fails("GetExclusive") ? -1 : TSysCalls::GetExclusive(fd, exclusive);
+    }
     int BytesWaiting(int fd, int* count) override {
         return Fails("BytesWaiting") ? -1 : TSysCalls::BytesWaiting(fd, count);
     }
