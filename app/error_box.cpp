@@ -1,5 +1,6 @@
 #include "error_box.h"
 
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,9 +23,15 @@ void RunGuarded(const std::function<void()>& handler) {
 }
 
 void ShowSystemErrorBox(const QString& caption, const QString& text) {
+    // No owner and not modal: the caller waits for the box, but the main
+    // window stays operable meanwhile (exec() would block every window).
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
     box.setObjectName("CommErrorBox");
-    box.exec();
+    box.setWindowModality(Qt::NonModal);
+    QEventLoop wait;
+    QObject::connect(&box, &QDialog::finished, &wait, &QEventLoop::quit);
+    box.show();
+    wait.exec();
 }
 
 void ShowWarningDialog(QWidget* parent, const QString& text) {

@@ -150,6 +150,15 @@ private:
     void ApplyMinimumSize();
     int CheckedPort() const;
     void StopReceptionControls();
+    // Stop requested and not yet carried out by a tick.
+    bool StopPending() const;
+    // Carries out a pending stop now, as the next tick would.
+    void CompletePendingStop();
+    // Closes the port, logs the two closing lines, stops the timer.
+    void StopSequence();
+    // Closes the port opened at Start, if one is open.
+    void ReleaseReceptionPort();
+    int32_t TickReadSize() const;
 
     QString SettingsFile;
     int32_t FilterMinValue = 0;
@@ -157,5 +166,12 @@ private:
     QColor GaugeBarColor;
     // True while a tick's steps run, including any box the tick shows.
     bool TickRunning = false;
+    // The handle opened at Start; the stop closes this one, never a later
+    // open attempt's (those land in hComPort too).
+    THandle ReceptionPort = INVALID_HANDLE_VALUE;
+    // Counts the ends of reception, so a tick can tell its own has ended.
+    unsigned ReceptionRun = 0;
+    // True while Start or the port search runs, boxes included.
+    bool PortBusy = false;
     bool HeightPending = false;
 };

@@ -39,7 +39,36 @@ int TfrmMain::CheckedPort() const {
     return 1;
 }
 
+bool TfrmMain::StopPending() const {
+    return Timer1->isActive() && !btnStop->isEnabled();
+}
+
+void TfrmMain::CompletePendingStop() {
+    if (!StopPending())
+        return;
+    if (TickRunning) {
+        // A tick waits in its serial error box, after its read: only the stop
+        // sequence is left, and that tick then sees its reception is over.
+        StopSequence();
+        return;
+    }
+    // Exactly what the next tick would do: read and decode once, then stop.
+    Timer1Timer();
+}
+
 void TfrmMain::btnCheckClick() {
+    // A click while an earlier Start or search waits in a serial error box
+    // would open the port a second time under its feet.
+    if (PortBusy)
+        return;
+    PortBusy = true;
+    struct TEndBusy {
+        bool& Busy;
+        ~TEndBusy() { Busy = false; }
+    } endBusy{PortBusy};
+    // The port opened at Start must be closed before anything probes it: our
+    // own exclusive handle would make it look absent.
+    CompletePendingStop();
     for (int n = 1; n <= 9; ++n) {
         hComPort = ComLink.OpenPort(PortName(n));
         PortFound = hComPort != INVALID_HANDLE_VALUE;
@@ -56,24 +85,37 @@ void TfrmMain::btnCheckClick() {
 }
 
 void TfrmMain::btnStartClick() {
+    if (PortBusy)
+        return;
+    PortBusy = true;
+    struct TEndBusy {
+        bool& Busy;
+        ~TEndBusy() { Busy = false; }
+    } endBusy{PortBusy};
+    // Stop (or another port choice) followed by Start before the next tick:
+    // the reception still open is ended first, so its handle is closed and
+    // the new open is not refused by our own exclusive use.
+    CompletePendingStop();
+
     const int n = CheckedPort();
     const std::string com = "COM" + std::to_string(n);
     try {
-        hComPort = ComLink.OpenPort(PortName(n));
-        PortFound = hComPort != INVALID_HANDLE_VALUE;
+        const THandle port = ComLink.OpenPort(PortName(n));
+        hComPort = port;
+        PortFound = port != INVALID_HANDLE_VALUE;
         if (!PortFound) {
             AppendMonitorLine("kein " + com + "-Port");
             return;
         }
-        ComLink.ConfigurePort(hComPort);
-        ComLink.SetReadTimeouts(hComPort);
+        ReceptionPort = port;
+        ComLink.ConfigurePort(port);
+        ComLink.SetReadTimeouts(port);
         AppendMonitorLine(com + " ge\xF6"
                                 "ffnet");
     } catch (...) {
         // Our own exclusive handle would make every later Start fail, so a
         // port opened before the failure is closed again.
-        if (PortFound)
-            CloseHandle(hComPort);
+        ReleaseReceptionPort();
         ShowWarningDialog(this, "Fehler beim \u00d6ffnen des COM-Portes ");
         StopReceptionControls();
         return;
@@ -97,6 +139,36 @@ void TfrmMain::btnStopClick() {
 void TfrmMain::rad_comClick() {
     btnStart->setEnabled(true);
     btnStop->setEnabled(false);
+}
+
+void TfrmMain::ReleaseReceptionPort() {
+    const THandle port = ReceptionPort;
+    ReceptionPort = INVALID_HANDLE_VALUE;
+    ++ReceptionRun;
+    if (port != INVALID_HANDLE_VALUE)
+        CloseHandle(port);
+}
+
+int32_t TfrmMain::TickReadSize() const {
+    // A size below 1 from the settings file would read one byte a tick, far
+    // below the device's rate; such a file gets the default's pace.
+    if (ReadSize < 1)
+        return 255;
+    return std::min(ReadSize, ReadBufferSize);
+}
+
+void TfrmMain::StopSequence() {
+    AppendMonitorLine("COM geschlossen");
+    try {
+        ReleaseReceptionPort();
+    } catch (...) {
+        ShowWarningDialog(this, "Fehler beim Schliessen des COM-Portes ");
+        StopReceptionControls();
+        return;
+    }
+    AppendMonitorLine("Empfang gestoppt");
+    Timer1->stop();
+    btnClose->setEnabled(true);
 }
 
 void TfrmMain::StopReceptionControls() {
@@ -175,38 +247,32 @@ void TfrmMain::Timer1Timer() {
 #endif
 
     RunGuarded([this] {
+        // The reception this tick serves; a Start or search while the tick's
+        // serial error box is open may end it before the box is closed.
+        const unsigned run = ReceptionRun;
         uint8_t buffer[ReadBufferSize];
         int32_t n = 0;
         try {
-            n = ComLink.ReceiveData(buffer, std::clamp(ReadSize, 1, ReadBufferSize), hComPort);
+            n = ComLink.ReceiveData(buffer, TickReadSize(), ReceptionPort);
         } catch (...) {
             // Our own exclusive handle would make every later Start fail.
-            CloseHandle(hComPort);
+            ReleaseReceptionPort();
             ShowWarningDialog(this, "Fehler beim Daten-Empfang ");
             StopReceptionControls();
             return;
         }
+        if (run != ReceptionRun)
+            return;
 
         CollectBytes(StreamDecoder, Rx, buffer, static_cast<std::size_t>(std::max(n, 0)));
 
         // A failed query leaves the count at 0, and the gauge shows that.
         TComStat stat;
-        ComLink.ClearCommError(hComPort, stat);
+        ComLink.ClearCommError(ReceptionPort, stat);
         SetGauge(static_cast<int>(std::min<uint32_t>(stat.cbInQue, 1u << 30)));
 
         if (btnStop->isEnabled())
             return;
-
-        AppendMonitorLine("COM geschlossen");
-        try {
-            CloseHandle(hComPort);
-        } catch (...) {
-            ShowWarningDialog(this, "Fehler beim Schliessen des COM-Portes ");
-            StopReceptionControls();
-            return;
-        }
-        AppendMonitorLine("Empfang gestoppt");
-        Timer1->stop();
-        btnClose->setEnabled(true);
+        StopSequence();
     });
 }

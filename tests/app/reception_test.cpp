@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pty.h>
 #include <unistd.h>
@@ -41,6 +42,64 @@ struct Reception : WindowTest {
     bool LogHas(const QString& line) const { return Log().contains(line); }
     bool Stopped() const { return !Window->Timer1->isActive(); }
 };
+
+// A second pseudo-terminal, for a second port choice.
+struct TSecondPort {
+    int Master = -1;
+    std::string SlavePath;
+    TSecondPort() {
+        int slave = -1;
+        char name[128];
+        if (openpty(&Master, &slave, name, nullptr, nullptr) == 0) {
+            close(slave);
+            SlavePath = name;
+        }
+    }
+    ~TSecondPort() {
+        if (Master >= 0)
+            close(Master);
+    }
+};
+
+// How many of this process's descriptors point at the device.
+int DescriptorsOn(const std::string& path) {
+    int count = 0;
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir)
+        return -1;
+    while (dirent* e = readdir(dir)) {
+        char target[256];
+        const std::string link = std::string("/proc/self/fd/") + e->d_name;
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == path)
+            ++count;
+    }
+    closedir(dir);
+    return count;
+}
+
+// The serial error box, open and not modal: the window stays usable.
+QWidget* OpenCommErrorBox() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == "CommErrorBox" && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
+// When the serial error box is open, hands it to answer (which must close it).
+void WhenCommErrorBox(std::function<void(QWidget*)> answer) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (QWidget* w = OpenCommErrorBox()) {
+            poll->stop();
+            poll->deleteLater();
+            answer(w);
+        }
+    });
+    poll->start();
+}
 
 std::vector<uint8_t> IdleTraffic(int packets) {
     TStreamBuilder b;
@@ -121,17 +180,124 @@ TEST_F(Reception, UnpluggedDeviceShowsTheReceiveDataBoxThenStops) {
     StartMapped();
     Window->btnStart->click();
     QString caption;
-    WhenModal([&](QWidget* box) {
+    bool windowUsable = false;
+    WhenCommErrorBox([&](QWidget* box) {
         caption = box->windowTitle();
+        // The box has no owner: it leaves the main window operable.
+        windowUsable =
+            QApplication::activeModalWidget() == nullptr && Window->btnStart->isEnabled();
         box->close();
     });
     close(Master);
     Master = -1;
     ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
     EXPECT_EQ(caption, "ReceiveData");
+    EXPECT_TRUE(windowUsable);
     EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"COM geschlossen", "Empfang gestoppt"}));
     EXPECT_FALSE(Window->btnCheck->isEnabled());
     EXPECT_TRUE(Window->btnClose->isEnabled());
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+}
+
+TEST_F(Reception, StartWhileTheReceiveDataBoxIsOpenEndsTheOldReceptionOnce) {
+    StartMapped();
+    Window->btnStart->click();
+    bool clicked = false;
+    WhenCommErrorBox([&](QWidget* box) {
+        // The user presses Start before closing the box: the stop the failed
+        // read requested is carried out first, then the new open is tried.
+        Window->btnStart->click();
+        clicked = true;
+        box->close();
+    });
+    close(Master);
+    Master = -1;
+    ASSERT_TRUE(WaitFor([&] { return clicked && Stopped() && !OpenCommErrorBox(); }));
+    // Let a few more ticks' worth of events pass: nothing is logged twice.
+    WaitFor([] { return false; }, 100);
+    const QStringList log = Log();
+    EXPECT_EQ(log.count("COM geschlossen"), 1) << log.join("\n").toStdString();
+    EXPECT_EQ(log.count("Empfang gestoppt"), 1);
+    EXPECT_EQ(log.last(), "kein COM5-Port") << "the device is gone, so the new open fails";
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+    EXPECT_TRUE(Window->btnClose->isEnabled());
+}
+
+TEST_F(Reception, StopAndStartBeforeTheNextTickReopenThePort) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\n");
+    for (int round = 0; round < 3; ++round) {
+        Window->btnStart->click();
+        ASSERT_EQ(LastLine(), "COM5 ge\u00f6ffnet") << round;
+        Send(IdleTraffic(2));
+        WaitFor([&] { return Log().count("Idle Packet") >= 2 * (round + 1); });
+        // Both clicks in one batch, as from a busy window: no tick between.
+        Window->btnStop->click();
+        Window->btnStart->click();
+        const QStringList log = Log();
+        ASSERT_GE(log.size(), 3);
+        EXPECT_EQ(log.mid(log.size() - 3),
+                  (QStringList{"COM geschlossen", "Empfang gestoppt", "COM5 ge\u00f6ffnet"}))
+            << log.join("\n").toStdString();
+        EXPECT_TRUE(Window->Timer1->isActive());
+        EXPECT_TRUE(Window->btnStop->isEnabled());
+        EXPECT_EQ(DescriptorsOn(SlavePath), 1);
+        Window->btnStop->click();
+        ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    }
+    EXPECT_FALSE(Log().contains("kein COM5-Port"));
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0) << "no descriptor points at the port after the stop";
+}
+
+TEST_F(Reception, AnotherPortAndStartBeforeTheNextTickCloseTheFirstPort) {
+    TSecondPort com6;
+    ASSERT_FALSE(com6.SlavePath.empty());
+    StartMapped();
+    SetPortOverrides({{"COM5", SlavePath}, {"COM6", com6.SlavePath}});
+    Window->btnStart->click();
+    ASSERT_EQ(DescriptorsOn(SlavePath), 1);
+    Window->rad_com6->setChecked(true);
+    Window->btnStart->click();
+    EXPECT_EQ(Log().mid(Log().size() - 3),
+              (QStringList{"COM geschlossen", "Empfang gestoppt", "COM6 ge\u00f6ffnet"}));
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+    EXPECT_EQ(DescriptorsOn(com6.SlavePath), 1);
+    Window->btnStop->click();
+    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    EXPECT_EQ(DescriptorsOn(com6.SlavePath), 0);
+}
+
+TEST_F(Reception, StopAndSearchBeforeTheNextTickFindOurOwnPort) {
+    StartMapped();
+    SetPortOverrides({{"COM5", SlavePath}});
+    Window->btnStart->click();
+    Window->btnStop->click();
+    Window->btnCheck->click();
+    const QStringList log = Log();
+    const int closed = static_cast<int>(log.indexOf("COM geschlossen"));
+    ASSERT_GE(closed, 0) << log.join("\n").toStdString();
+    EXPECT_EQ(log.value(closed + 1), "Empfang gestoppt");
+    EXPECT_LT(closed, log.indexOf("COM5 OK")) << "the stop comes before the search";
+    EXPECT_TRUE(Window->rad_com5->isEnabled());
+    EXPECT_TRUE(Stopped());
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+}
+
+TEST_F(Reception, BufferSizeBelowOneReadsAtTheDefaultPace) {
+    for (const char* size : {"0", "-5"}) {
+        StartMapped(std::string("[SETTINGS]\r\nZeige_Idle=1\r\nBuffersize=") + size + "\r\n");
+        Window->btnStart->click();
+        // About 1,300 bytes: a second and more at one byte a tick, a few
+        // ticks at 255.
+        Send(IdleTraffic(200));
+        EXPECT_TRUE(WaitFor([&] { return Log().count("Idle Packet") == 200; }, 2500))
+            << size << ": " << Log().count("Idle Packet");
+        Window->btnStop->click();
+        ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+        Window->btnClose->click();
+        EXPECT_NE(ReadAll(Ini).find(std::string("Buffersize=") + size + "\r\n"), std::string::npos)
+            << "the settings file gets back the value it held";
+        Window.reset();
+    }
 }
 
 TEST_F(Reception, MissingPortLogsItsFailedLine) {
