@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
 #include <fcntl.h>
@@ -33,6 +34,17 @@ char FoldCase(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+} // namespace
+
+std::string TIniFile::FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        c = FoldCase(c);
+    return folded;
+}
+
+namespace {
+
 bool SameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
@@ -49,9 +61,15 @@ std::string DecimalText(int32_t value) {
     return text;
 }
 
+// The error box's text: German like the window, with the system's reason.
 std::string Failure(const char* what, const std::string& path, int error) {
-    return std::string(what) + " \"" + path + "\": " + std::strerror(error);
+    return "Die Datei \"" + path + "\" " + what + ": " + std::strerror(error);
 }
+
+const char* const CannotOpen = "kann nicht ge\xC3\xB6"
+                               "ffnet werden";
+const char* const CannotRead = "kann nicht gelesen werden";
+const char* const CannotWrite = "kann nicht geschrieben werden";
 
 // Closes a descriptor on every way out; the error of an explicit close is the
 // caller's to check.
@@ -111,6 +129,38 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The file a path names once symbolic links are followed, so that writing
+// changes the file the link points at and the link stays a link. A link
+// whose target does not exist yet names that target.
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), &target[0], target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+            return path;
+        target.resize(static_cast<std::size_t>(n));
+        path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
+    }
+    return path; // a loop of links: the write fails with the system's reason
+}
+
+// Writes the file where it is: not safe against a crash half-way, so only
+// for a writable file in a folder that takes no new file.
+int WriteInPlace(const std::string& path, const std::string& text) {
+    TFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.Get() < 0)
+        return errno;
+    int error = 0;
+    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0)
+        error = errno;
+    if (::close(fd.Release()) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
 } // namespace
 
 TIniFile TIniFile::Load(const std::string& path) {
@@ -118,7 +168,7 @@ TIniFile TIniFile::Load(const std::string& path) {
     if (fd.Get() < 0) {
         if (errno == ENOENT)
             return TIniFile();
-        throw std::runtime_error(Failure("Cannot open", path, errno));
+        throw std::runtime_error(Failure(CannotOpen, path, errno));
     }
     std::string text;
     char buffer[4096];
@@ -127,7 +177,7 @@ TIniFile TIniFile::Load(const std::string& path) {
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            throw std::runtime_error(Failure("Cannot read", path, errno));
+            throw std::runtime_error(Failure(CannotRead, path, errno));
         }
         if (got == 0)
             break;
@@ -140,6 +190,10 @@ TIniFile TIniFile::Parse(const std::string& text) {
     TIniFile ini;
     TSection* current = nullptr;
     std::size_t pos = 0;
+    // Windows editors start a UTF-8 file with a byte-order mark; it is not
+    // part of the first line.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        pos = 3;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string::npos)
@@ -151,13 +205,13 @@ TIniFile TIniFile::Parse(const std::string& text) {
         line = TrimBlanks(line);
         if (line.empty() || line[0] == ';')
             continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            const std::string name = TrimBlanks(line.substr(1, line.size() - 2));
+        const std::size_t close = line[0] == '[' ? line.find(']') : std::string::npos;
+        if (close != std::string::npos) {
+            // What follows the "]" (a comment, say) does not belong to the name.
+            const std::string name = TrimBlanks(line.substr(1, close - 1));
             current = ini.FindSection(name);
-            if (current == nullptr) {
-                ini.Sections.push_back(TSection{name, {}});
-                current = &ini.Sections.back();
-            }
+            if (current == nullptr)
+                current = &ini.AddSection(name);
             continue;
         }
         if (current == nullptr)
@@ -204,15 +258,9 @@ std::vector<TIniFile::TEntry> TIniFile::SectionEntries(const std::string& sectio
     const TSection* found = FindSection(section);
     if (found == nullptr)
         return entries;
+    std::unordered_set<std::string> seen;
     for (const TEntry& entry : found->Entries) {
-        bool seen = false;
-        for (const TEntry& earlier : entries) {
-            if (SameName(earlier.Key, entry.Key)) {
-                seen = true;
-                break;
-            }
-        }
-        if (!seen)
+        if (seen.insert(FoldedName(entry.Key)).second)
             entries.push_back(entry);
     }
     return entries;
@@ -220,10 +268,8 @@ std::vector<TIniFile::TEntry> TIniFile::SectionEntries(const std::string& sectio
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
     TSection* found = FindSection(section);
-    if (found == nullptr) {
-        Sections.push_back(TSection{section, {}});
-        found = &Sections.back();
-    }
+    if (found == nullptr)
+        found = &AddSection(section);
     for (TEntry& entry : found->Entries) {
         if (SameName(entry.Key, key)) {
             entry.Key = key;
@@ -252,47 +298,70 @@ std::string TIniFile::Text() const {
 }
 
 void TIniFile::Save(const std::string& path) const {
-    const mode_t mode = ModeFor(path);
-    std::string tempPath = path + ".XXXXXX";
+    const std::string target = FollowLinks(path);
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    // A settings file the user marked read-only, or may not write, is left
+    // as it is: a rename would replace it all the same. The mode bits count
+    // for root too, who may write anything.
+    if (exists) {
+        if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            throw std::runtime_error(Failure(CannotWrite, path, EACCES));
+        if (::access(target.c_str(), W_OK) != 0)
+            throw std::runtime_error(Failure(CannotWrite, path, errno));
+    }
+    const mode_t mode = ModeFor(target);
+    const std::string text = Text();
+    std::string tempPath = target + ".XXXXXX";
     TFd fd(::mkostemp(&tempPath[0], O_CLOEXEC));
-    if (fd.Get() < 0)
-        throw std::runtime_error(Failure("Cannot write", path, errno));
+    if (fd.Get() < 0) {
+        const int error = errno;
+        // A folder that takes no new file, but a file we may write: written
+        // in place, since that is the only way left to store the settings.
+        if (exists && (error == EACCES || error == EPERM)) {
+            const int inPlace = WriteInPlace(target, text);
+            if (inPlace != 0)
+                throw std::runtime_error(Failure(CannotWrite, path, inPlace));
+            return;
+        }
+        throw std::runtime_error(Failure(CannotWrite, path, error));
+    }
 
     int error = 0;
-    if (::fchmod(fd.Get(), mode) != 0 || !WriteAll(fd.Get(), Text()) || ::fsync(fd.Get()) != 0)
+    if (::fchmod(fd.Get(), mode) != 0 || !WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0)
         error = errno;
     // A failed close can be the first report of a failed write (network file
     // systems), so it counts like one.
     if (::close(fd.Release()) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0)
+    if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(tempPath.c_str());
-        throw std::runtime_error(Failure("Cannot write", path, error));
+        throw std::runtime_error(Failure(CannotWrite, path, error));
     }
 
     // Make the rename itself survive a power cut. The new file is complete
     // either way, so a folder that cannot be flushed is no failure.
-    TFd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    TFd folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.Get() >= 0)
         ::fsync(folder.Get());
 }
 
 const TIniFile::TSection* TIniFile::FindSection(const std::string& name) const {
-    for (const TSection& section : Sections) {
-        if (SameName(section.Name, name))
-            return &section;
-    }
-    return nullptr;
+    const auto found = SectionIndex.find(FoldedName(name));
+    return found == SectionIndex.end() ? nullptr : &Sections[found->second];
 }
 
 TIniFile::TSection* TIniFile::FindSection(const std::string& name) {
-    for (TSection& section : Sections) {
-        if (SameName(section.Name, name))
-            return &section;
-    }
-    return nullptr;
+    const auto found = SectionIndex.find(FoldedName(name));
+    return found == SectionIndex.end() ? nullptr : &Sections[found->second];
+}
+
+TIniFile::TSection& TIniFile::AddSection(const std::string& name) {
+    SectionIndex.emplace(FoldedName(name), Sections.size());
+    Sections.push_back(TSection{name, {}});
+    return Sections.back();
 }
 
 std::string SettingsFileName(const std::string& programPath) {

@@ -3,8 +3,10 @@
 // writing can be tested without a window.
 //
 // Reading rules (Parse):
-// - A line that, without its surrounding blanks, is "[" name "]" opens a
-//   section; blanks around the name are dropped.
+// - A line whose first non-blank character is "[" and that holds a "]" opens
+//   the section named between them; blanks around the name are dropped, and
+//   whatever follows the "]" is ignored ("[SETTINGS] ; main").
+// - A UTF-8 byte-order mark at the start of the text is ignored.
 // - Inside a section, a line holding "=" is an entry: the key is the text
 //   before the first "=", the value the text after it, both without their
 //   surrounding blanks. A line whose key would be empty is not an entry.
@@ -22,8 +24,10 @@
 // "key=value" without blanks, then one empty line; every line ends in CR LF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TIniFile {
@@ -65,11 +69,15 @@ public:
     // The whole document as written to the file (the writing rules above).
     std::string Text() const;
 
-    // Writes Text() to path without ever leaving a half-written file: the
-    // text goes to a temporary file in the same folder, is flushed to the
-    // disk and then renamed over path. On failure the temporary file is
-    // removed, an existing file at path is left as it was, and
-    // std::runtime_error names the file and the system's reason.
+    // Writes Text() to path. A symbolic link is followed: the file it points
+    // at is written and the link stays. A file marked read-only (no write
+    // permission bit) or that this user may not write is left untouched.
+    // Where the folder takes new files, the text goes to a temporary file
+    // beside the file, is flushed to the disk and renamed over it, so a
+    // crash never leaves a half-written file; in a folder that takes none,
+    // a writable file is written in place. On failure any temporary file is
+    // removed, an existing file is left as it was, and std::runtime_error
+    // names the file and the system's reason (in German, as the window).
     void Save(const std::string& path) const;
 
 private:
@@ -78,10 +86,16 @@ private:
         std::vector<TEntry> Entries;
     };
 
+    // The name as matched: ASCII letters in lower case.
+    static std::string FoldedName(const std::string& name);
     const TSection* FindSection(const std::string& name) const;
     TSection* FindSection(const std::string& name);
+    TSection& AddSection(const std::string& name);
 
     std::vector<TSection> Sections;
+    // Folded name to position in Sections: finding a section does not
+    // search them all, so a large file reads in linear time.
+    std::unordered_map<std::string, std::size_t> SectionIndex;
 };
 
 // The settings file's path for the program file at programPath: ".ini"

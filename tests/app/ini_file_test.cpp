@@ -15,6 +15,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -189,6 +190,52 @@ TEST(IniParse, RepeatedSectionContinuesTheFirst) {
     EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
     EXPECT_EQ(ini.ReadInteger("A", "y", 0), 2);
     EXPECT_EQ(ini.Text(), "[A]\r\nx=1\r\ny=2\r\nx=5\r\n\r\n[B]\r\nz=9\r\n\r\n");
+}
+
+TEST(IniParse, SectionLineWithTextAfterTheBracket) {
+    // Users comment their sections; the name is what lies between the
+    // brackets, and the entries under it belong to it.
+    const TIniFile ini = TIniFile::Parse("[SETTINGS] ; main\n"
+                                         "Zeige_Zeit=1\n"
+                                         "Mine=7\n"
+                                         "  [ FILTER ]x\n"
+                                         "Max=77\n"
+                                         "[no close\n"
+                                         "Min=3\n");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "Zeige_Zeit", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("FILTER", "Max", 9999), 77);
+    // "[no close" holds no "]": no section line, and no entry either.
+    EXPECT_EQ(ini.ReadInteger("FILTER", "Min", 0), 3);
+    TIniFile written = ini;
+    written.WriteInteger("SETTINGS", "Zeige_Zeit", 0);
+    EXPECT_EQ(written.Text(), "[SETTINGS]\r\nZeige_Zeit=0\r\nMine=7\r\n\r\n"
+                              "[FILTER]\r\nMax=77\r\nMin=3\r\n\r\n");
+}
+
+TEST(IniParse, ByteOrderMarkIsIgnoredAndNotWritten) {
+    const TIniFile ini = TIniFile::Parse("\xEF\xBB\xBF[SETTINGS]\r\nCOM-Port=3\r\n");
+    EXPECT_EQ(ini.ReadInteger("SETTINGS", "COM-Port", 5), 3);
+    EXPECT_EQ(ini.Text(), "[SETTINGS]\r\nCOM-Port=3\r\n\r\n");
+    // Only at the very start is it a mark.
+    const TIniFile later = TIniFile::Parse("[A]\r\n\xEF\xBB\xBFx=1\r\n");
+    EXPECT_EQ(later.ReadInteger("A", "x", 0), 0);
+}
+
+TEST(IniParse, ManySectionsKeepTheirOrderAndAreFound) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "[S" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    text += "[s7]\nlater=1\n"; // continues S7, whatever the case
+    TIniFile ini = TIniFile::Parse(text);
+    EXPECT_EQ(ini.ReadInteger("S19999", "k", -1), 19999);
+    EXPECT_EQ(ini.ReadInteger("S7", "later", 0), 1);
+    ini.WriteInteger("s12345", "k", 1);
+    ini.WriteInteger("New", "n", 2);
+    const std::string out = ini.Text();
+    EXPECT_NE(out.find("[S12345]\r\nk=1\r\n"), std::string::npos);
+    const std::string last = "[New]\r\nn=2\r\n\r\n";
+    EXPECT_EQ(out.rfind(last), out.size() - last.size());
+    EXPECT_LT(out.find("[S0]"), out.find("[S1]"));
 }
 
 TEST(IniParse, EmptyTextGivesAnEmptyDocument) {
@@ -521,6 +568,85 @@ TEST(IniFileSave, FailedRenameRemovesTheTemporaryFile) {
     }
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
     EXPECT_EQ(ReadFile(path + "/inside"), "kept");
+}
+
+TEST(IniFileSave, ReadOnlyFileIsLeftUntouched) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "[A]\nx=1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    TIniFile ini = TIniFile::Load(path);
+    ini.WriteInteger("A", "x", 2);
+    try {
+        ini.Save(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("kann nicht geschrieben werden"), std::string::npos);
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced by another file";
+    EXPECT_EQ(ReadFile(path), "[A]\nx=1\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+
+TEST(IniFileSave, SymbolicLinkIsWrittenThroughAndStaysALink) {
+    TempFolder folder;
+    ASSERT_EQ(::mkdir(folder.File("real").c_str(), 0755), 0);
+    WriteFile(folder.File("real/elsewhere.ini"), "[A]\nx=1\n");
+    const std::string link = folder.File("fennox.ini");
+    ASSERT_EQ(::symlink("real/elsewhere.ini", link.c_str()), 0);
+    TIniFile ini = TIniFile::Load(link);
+    ini.WriteInteger("A", "x", 2);
+    ini.Save(link);
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadFile(folder.File("real/elsewhere.ini")), "[A]\r\nx=2\r\n\r\n");
+    EXPECT_EQ(folder.Names().size(), 2u) << "no temporary file left beside the link";
+
+    // A link to a file not there yet creates that file.
+    const std::string dangling = folder.File("new.ini");
+    ASSERT_EQ(::symlink(folder.File("real/created.ini").c_str(), dangling.c_str()), 0);
+    ini.Save(dangling);
+    EXPECT_EQ(ReadFile(folder.File("real/created.ini")), "[A]\r\nx=2\r\n\r\n");
+    ASSERT_EQ(::lstat(dangling.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+// As a user who may not create files in the folder but may write the file.
+// Root may create files anywhere, so a root test run drops to "nobody" in a
+// child process for this.
+TEST(IniFileSave, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "[A]\nx=1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.Path.c_str(), 0555), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        try {
+            TIniFile ini = TIniFile::Load(path);
+            ini.WriteInteger("A", "x", 2);
+            ini.Save(path);
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(folder.Path.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadFile(path), "[A]\r\nx=2\r\n\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
 }
 
 // ---- File name ----

@@ -3,8 +3,10 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -189,4 +191,30 @@ TEST_F(WindowTest, FailedStoreKeepsTheWindowOpen) {
     Window->btnClose->click();
     EXPECT_EQ(caption, "Fennox");
     EXPECT_TRUE(Window->isVisible());
+}
+
+TEST_F(WindowTest, ReadOnlySettingsFileGivesTheErrorBoxAndStaysAsItWas) {
+    const std::string text = "[SETTINGS]\r\nCOM-Port=3\r\n";
+    StartWithSettings(text);
+    Window->show();
+    QFile::setPermissions(Ini,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QString caption, message;
+    WhenModal([&](QWidget* box) {
+        caption = box->windowTitle();
+        if (auto* m = qobject_cast<QMessageBox*>(box))
+            message = m->text();
+        box->close();
+    });
+    Window->btnClose->click();
+    EXPECT_EQ(caption, "Fennox");
+    EXPECT_TRUE(message.contains("kann nicht geschrieben werden")) << message.toStdString();
+    EXPECT_TRUE(message.contains(Ini)) << message.toStdString();
+    EXPECT_TRUE(Window->isVisible());
+    EXPECT_EQ(ReadAll(Ini), text);
+    QFile::setPermissions(Ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // "Ende" can be used again once the file may be written.
+    Window->btnClose->click();
+    EXPECT_FALSE(Window->isVisible());
+    EXPECT_NE(ReadAll(Ini).find("COM-Port=3\r\n"), std::string::npos);
 }
