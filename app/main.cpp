@@ -2,6 +2,7 @@
 // event loop. No command line and no environment are read.
 #include "error_box.h"
 #include "main_window.h"
+#include "translation.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennox");
+    InstallGermanTranslation();
 
     std::unique_ptr<TfrmMain> frmMain;
     try {

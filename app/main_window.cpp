@@ -2,6 +2,7 @@
 // window's side of the decoder host.
 #include "main_window.h"
 
+#include "classic_group_box.h"
 #include "clickable_image.h"
 #include "clock_text.h"
 #include "error_box.h"
@@ -62,7 +63,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int
 
 QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const QString& caption, int width,
                         int height) {
-    QGroupBox* g = Make<QGroupBox>(parent, name);
+    QGroupBox* g = Make<TClassicGroupBox>(parent, name);
     g->setTitle(caption);
     g->resize(width, height);
     return g;
@@ -128,7 +129,6 @@ void TfrmMain::BuildControls() {
     rad_com7 = RadCom[6], rad_com8 = RadCom[7], rad_com9 = RadCom[8];
 
     GroupBoxHardware = MakeGroupBox(Panel1, "GroupBoxHardware", "Fennox Hardware Info", 169, 113);
-    GroupBoxHardware->setEnabled(false);
     Label2 = MakeLabel(GroupBoxHardware, "Label2", "Diese Parameter werden vom", 8, 16);
     Label3 = MakeLabel(GroupBoxHardware, "Label3", "Fennox \u00fcbertragen und k\u00f6nnen", 8, 29);
     Label5 = MakeLabel(GroupBoxHardware, "Label5", "hier NICHT ver\u00e4ndert werden!", 8, 42);
@@ -138,6 +138,7 @@ void TfrmMain::BuildControls() {
     edt_version = Make<QLineEdit>(GroupBoxHardware, "edt_version");
     edt_version->setGeometry(75, 84, 75, 21);
     edt_version->setEnabled(false);
+    DisableKeepingTheLook(GroupBoxHardware, {edt_version});
 
     GroupBoxTextfeld = MakeGroupBox(Panel1, "GroupBoxTextfeld", "Textfeld", 169, 81);
     btn_clear = MakeButton(GroupBoxTextfeld, "btn_clear", "l\u00f6schen", 8, 16, 73, 25);
@@ -337,32 +338,56 @@ int TfrmMain::OuterHeight() const {
     return frameGeometry().height();
 }
 
+QMargins TfrmMain::FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
 void TfrmMain::SetOuterHeight(int height) {
-    // Before the window is shown the frame is unknown; the height is set again
-    // once it is (showEvent). Without a window manager there is no frame and
-    // the inner height is the whole height.
-    const int frame = frameGeometry().height() - geometry().height();
-    resize(qMax(width(), MinWindowWidth - (frameGeometry().width() - geometry().width())),
-           height - frame);
-    HeightPending = !isVisible();
+    // Without a window manager there is no frame and the inner height is the
+    // whole height. With one, the frame is known only once the window is
+    // shown; FollowFrame then makes the outer size the one set here.
+    const QMargins frame = FrameMargins();
+    resize(qMax(width(), MinWindowWidth - frame.left() - frame.right()),
+           height - frame.top() - frame.bottom());
 }
 
 void TfrmMain::ApplyMinimumSize() {
-    const int frameW = frameGeometry().width() - geometry().width();
-    const int frameH = frameGeometry().height() - geometry().height();
-    setMinimumSize(MinWindowWidth - frameW, MinWindowHeight - frameH);
+    const QMargins frame = FrameMargins();
+    setMinimumSize(MinWindowWidth - frame.left() - frame.right(),
+                   MinWindowHeight - frame.top() - frame.bottom());
 }
 
-void TfrmMain::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (HeightPending) {
-        // Now the frame is known: make the outer height the computed one.
-        QTimer::singleShot(0, this, [this] {
-            const TPanelLayout l = ArrangeLayout(ControlSizes());
-            SetOuterHeight(l.WindowHeight);
-            ApplyMinimumSize();
-        });
+void TfrmMain::FollowFrame() {
+    const QMargins frame = FrameMargins();
+    if (frame == FrameSeen)
+        return;
+    // The window manager has put a frame around the window (or changed it):
+    // the outer size stays what the layout and the settings file asked for,
+    // so the inner size gives way. The frame's place is the window manager's
+    // and already the asked-for one.
+    const int outerWidth = width() + FrameSeen.left() + FrameSeen.right();
+    const int outerHeight = height() + FrameSeen.top() + FrameSeen.bottom();
+    FrameSeen = frame;
+    ApplyMinimumSize();
+    resize(outerWidth - frame.left() - frame.right(), outerHeight - frame.top() - frame.bottom());
+}
+
+bool TfrmMain::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        FollowFrame();
+        break;
+    default:
+        break;
     }
+    return handled;
 }
 
 QCheckBox* TfrmMain::Box(TSwitch s) const {

@@ -11,6 +11,7 @@
 #include "stream_decoder.h"
 
 #include <QColor>
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -137,7 +138,7 @@ public:
     TComLink ComLink;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QCheckBox* Box(TSwitch s) const;
@@ -147,6 +148,11 @@ private:
     void Guarded(const std::function<void()>& handler);
     void ShowWarning(const QString& text);
     void SetOuterHeight(int height);
+    // The window manager's frame around the window; none before it is shown
+    // or without a window manager.
+    QMargins FrameMargins() const;
+    // Keeps the outer size when the frame appears or changes.
+    void FollowFrame();
     void ApplyMinimumSize();
     int CheckedPort() const;
     void StopReceptionControls();
@@ -173,5 +179,6 @@ private:
     unsigned ReceptionRun = 0;
     // True while Start or the port search runs, boxes included.
     bool PortBusy = false;
-    bool HeightPending = false;
+    // The frame the window's size was last fitted to.
+    QMargins FrameSeen;
 };

@@ -72,8 +72,8 @@ void TfrmMain::ReadProgIni() {
     edt_min->setText(QString::number(ini.ReadInteger("FILTER", "Min", 0)));
     edt_max->setText(QString::number(ini.ReadInteger("FILTER", "Max", 9999)));
 
-    const int frameW = frameGeometry().width() - geometry().width();
-    resize(ini.ReadInteger("Window", "Width", 560) - frameW, height());
+    const QMargins frame = FrameMargins();
+    resize(ini.ReadInteger("Window", "Width", 560) - frame.left() - frame.right(), height());
     const int top = ini.ReadInteger("Window", "Top", 10);
     const int left = ini.ReadInteger("Window", "Left", 10);
     // A monitor since unplugged would leave the window where nobody can

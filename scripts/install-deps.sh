@@ -10,8 +10,10 @@ packages=(
     clang-format                        # formatting check
     python3                             # the decoder's differential test
     qt6-base-dev                        # the window (Qt 6 Widgets)
+    qt6-translations-l10n               # Qt's own dialogs and buttons in German
     fonts-dejavu-core fonts-dejavu-extra  # fonts of the window; Condensed fits the panel
     xvfb xdotool imagemagick libx11-dev   # end-to-end tests: X server, clicks, screenshots
+    openbox x11-utils                   # end-to-end tests under a window manager; xprop, xwininfo
 )
 
 missing=()

@@ -1,5 +1,7 @@
 // The window tests need one QApplication for the whole run. Listing the
 // tests (CTest does it at build time, with no display) needs none.
+#include "translation.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@ int main(int argc, char** argv) {
     if (!listing) {
         app = std::make_unique<QApplication>(argc, argv);
         QApplication::setApplicationName("Fennox");
+        InstallGermanTranslation();
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
