@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -46,8 +48,10 @@ TXSession::TXSession() {
                        {}, false, true);
         for (int i = 0; i < 100; ++i) {
             Pause(50);
-            if (RunProgram({"/usr/bin/xdotool", "getmouselocation"}, "", Env()).ExitCode == 0)
+            if (RunProgram({"/usr/bin/xdotool", "getmouselocation"}, "", Env()).ExitCode == 0) {
+                StartWindowManager();
                 return;
+            }
             int status;
             if (waitpid(Server.Pid, &status, WNOHANG) == Server.Pid)
                 break; // that number was taken after all
@@ -57,7 +61,25 @@ TXSession::TXSession() {
     throw std::runtime_error("cannot start Xvfb");
 }
 
+void TXSession::StartWindowManager() {
+    const char* wm = std::getenv("FENNOX_E2E_WM");
+    if (wm == nullptr || *wm == '\0')
+        return;
+    Manager = wm;
+    ManagerProcess = Spawn({"/bin/sh", "-c", "exec \"$0\" 2>/dev/null", "/usr/bin/" + Manager},
+                           Env(), false, true);
+    // It is ready once it has announced itself on the root window.
+    for (int i = 0; i < 100; ++i) {
+        if (X({"/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") !=
+            std::string::npos)
+            return;
+        Pause(50);
+    }
+    throw std::runtime_error("the window manager " + Manager + " did not start");
+}
+
 TXSession::~TXSession() {
+    Stop(ManagerProcess);
     Stop(Server);
 }
 
@@ -126,27 +148,42 @@ int TMonitor::WaitEnd(int seconds) {
 }
 
 TGeometry TMonitor::Geometry() const {
-    const std::string out =
-        Session.X({"/usr/bin/xdotool", "getwindowgeometry", "--shell", WindowId});
+    // xwininfo, not xdotool: under a window manager xdotool adds the frame's
+    // offset twice.
+    const std::string out = Session.X({"/usr/bin/xwininfo", "-id", WindowId});
     TGeometry g;
     std::istringstream in(out);
     std::string line;
+    const auto valueOf = [](const std::string& l) {
+        return std::atoi(l.c_str() + l.find(':') + 1);
+    };
     while (std::getline(in, line)) {
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, eq);
-        const int value = std::atoi(line.c_str() + eq + 1);
-        if (key == "X")
-            g.X = value;
-        else if (key == "Y")
-            g.Y = value;
-        else if (key == "WIDTH")
-            g.Width = value;
-        else if (key == "HEIGHT")
-            g.Height = value;
+        if (line.find("Absolute upper-left X:") != std::string::npos)
+            g.X = valueOf(line);
+        else if (line.find("Absolute upper-left Y:") != std::string::npos)
+            g.Y = valueOf(line);
+        else if (line.find("  Width:") != std::string::npos)
+            g.Width = valueOf(line);
+        else if (line.find("  Height:") != std::string::npos)
+            g.Height = valueOf(line);
     }
     return g;
+}
+
+TFrame TMonitor::Frame() const {
+    const std::string out = Session.X({"/usr/bin/xprop", "-id", WindowId, "_NET_FRAME_EXTENTS"});
+    TFrame f;
+    const std::size_t eq = out.find('=');
+    if (eq != std::string::npos)
+        std::sscanf(out.c_str() + eq + 1, " %d , %d , %d , %d", &f.Left, &f.Right, &f.Top,
+                    &f.Bottom);
+    return f;
+}
+
+TGeometry TMonitor::Outer() const {
+    const TGeometry g = Geometry();
+    const TFrame f = Frame();
+    return {g.X - f.Left, g.Y - f.Top, g.Width + f.Left + f.Right, g.Height + f.Top + f.Bottom};
 }
 
 void TMonitor::Click(int x, int y) const {

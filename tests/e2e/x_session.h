@@ -9,7 +9,9 @@
 
 class TXSession {
 public:
-    // Starts Xvfb on a free display number; throws when it cannot.
+    // Starts Xvfb on a free display number, and under it the window manager
+    // named by FENNOX_E2E_WM ("openbox") when that is set, so the tests run
+    // on a bare X server and on a desktop with frames; throws when it cannot.
     TXSession();
     ~TXSession();
     TXSession(const TXSession&) = delete;
@@ -27,13 +29,26 @@ public:
     // A screenshot of the whole screen as PNG.
     void Screenshot(const std::string& path) const;
 
+    // The window manager's name, empty without one.
+    std::string WindowManager() const { return Manager; }
+
 private:
+    void StartWindowManager();
+
     std::string Display;
+    std::string Manager;
     TChild Server;
+    TChild ManagerProcess;
 };
 
 struct TGeometry {
     int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
+// A window manager's frame around a window (_NET_FRAME_EXTENTS); all 0
+// without a window manager.
+struct TFrame {
+    int Left = 0, Right = 0, Top = 0, Bottom = 0;
 };
 
 // The monitor started from a program folder of its own (the settings file
@@ -49,7 +64,12 @@ public:
     // Waits for the program to end; its exit status, or -1.
     int WaitEnd(int seconds = 20);
 
+    // The window's inside on the screen: position and size without frame.
     TGeometry Geometry() const;
+    TFrame Frame() const;
+    // The frame's outer rectangle (the inside when there is no frame).
+    TGeometry Outer() const;
+    int Pid() const { return Program.Pid; }
     // A click at a point given relative to the window's inner top-left.
     void Click(int x, int y) const;
     void Type(const std::string& text) const;
