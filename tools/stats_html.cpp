@@ -14,9 +14,7 @@ const char* const Colours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#946
 constexpr int ChartKinds = 9; // the busiest kinds; the rest share the last colour
 
 std::string Num(double v, int decimals = 1) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
+    return Fixed(v, decimals);
 }
 
 // A round step for about `ticks` axis marks up to max.
@@ -209,12 +207,8 @@ std::string XmlEscape(const std::string& text) {
         default:
             if (c < 0x20 && c != '\t' && c != '\n')
                 out += '?'; // not allowed in XML at all
-            else if (c < 0x80)
-                out += static_cast<char>(c);
-            else {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
+            else
+                AppendLatin1(out, c);
         }
     }
     return out;
@@ -281,10 +275,7 @@ std::string HtmlReport(const TDccStats& stats, const std::string& inputName) {
         const TLocoState& s = l.second;
         h += "<tr>" + Cell(AddressKey(l.first)) + Cell(std::to_string(c.Packets), true) +
              Cell(std::to_string(c.ChecksumErrors), true) + Cell(SpeedText(s)) +
-             Cell(!s.HasDirection ? "?"
-                  : s.Forward     ? "forward"
-                                  : "reverse") +
-             Cell(FunctionsText(s)) + "</tr>\n";
+             Cell(DirectionText(s)) + Cell(FunctionsText(s)) + "</tr>\n";
     }
     h += "</table>\n";
     if (madeUp > 0)

@@ -3,13 +3,26 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-
 std::string Fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
+
+const char* DirectionText(const TLocoState& s) {
+    return !s.HasDirection ? "?" : s.Forward ? "forward" : "reverse";
+}
+
+void AppendLatin1(std::string& out, unsigned char c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+namespace {
 
 std::string Percent(uint64_t part, uint64_t whole) {
     return whole == 0 ? "0.0%" : Fixed(100.0 * static_cast<double>(part) / whole, 1) + "%";
@@ -33,10 +46,6 @@ std::string Hex(const uint8_t* bytes, int n) {
         text += digits[bytes[i] & 0x0F];
     }
     return text;
-}
-
-const char* DirectionText(const TLocoState& s) {
-    return !s.HasDirection ? "?" : s.Forward ? "forward" : "reverse";
 }
 
 } // namespace
@@ -174,11 +183,8 @@ std::string JsonEscape(const std::string& text) {
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
         } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            AppendLatin1(out, c);
         }
     }
     return out;

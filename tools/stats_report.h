@@ -28,6 +28,13 @@ std::string JsonReport(const TDccStats& stats, const std::string& inputName);
 std::string CsvHeader();
 std::string CsvRow(const TPacketEvent& e);
 
+// A number with the given decimals ("%.*f").
+std::string Fixed(double value, int decimals);
+// "forward", "reverse", "?".
+const char* DirectionText(const TLocoState& s);
+// A byte as the Latin-1 character of its value, in UTF-8.
+void AppendLatin1(std::string& out, unsigned char c);
+
 // JSON string contents: quotes, backslashes and control characters escaped,
 // other bytes as the Latin-1 characters of their values, in UTF-8.
 std::string JsonEscape(const std::string& text);
