@@ -84,9 +84,11 @@ TPacketsPerSecond PacketsPerSecond(const TDccStats& stats) {
 std::string SummaryText(const TDccStats& stats, const std::string& inputName) {
     std::string t;
     t += "Recording: " + inputName + "\n";
-    t += "Bytes: " + std::to_string(stats.Bytes) + " (" + Fixed(DeviceSeconds(stats), 1) +
-         " s of device time; " + std::to_string(stats.BytesHeldBack()) +
-         " last bytes held back, not decoded)\n";
+    // A byte is 1/1920 s only while the device fills the line with DCC
+    // bits; Motorola records leave it idle in between.
+    t += "Bytes: " + std::to_string(stats.Bytes) + " (" +
+         (stats.Packets > 0 ? Fixed(DeviceSeconds(stats), 1) + " s of device time; " : "") +
+         std::to_string(stats.BytesHeldBack()) + " last bytes held back, not decoded)\n";
     t += "Device info records: " + std::to_string(stats.DeviceInfoRecords) + " (DCC " +
          std::to_string(stats.DccRecords) + ", Motorola " + std::to_string(stats.MotorolaRecords) +
          ")";
@@ -267,6 +269,14 @@ std::string JsonReport(const TDccStats& stats, const std::string& inputName) {
     j += ",\"packets_per_second\":{\"mean\":" + Fixed(pps.Mean, 3) +
          ",\"min\":" + Fixed(pps.Min, 0) + ",\"max\":" + Fixed(pps.Max, 0) +
          ",\"seconds\":" + Num(pps.Seconds) + "}";
+    std::string perSecond;
+    for (const auto& second : stats.PerSecond) {
+        uint64_t n = 0;
+        for (uint32_t c : second)
+            n += c;
+        perSecond += (perSecond.empty() ? "" : ",") + Num(n);
+    }
+    j += ",\"per_second\":[" + perSecond + "]";
     j += "}\n";
     return j;
 }

@@ -52,9 +52,9 @@ TEST(FennoxStats, JsonHoldsTheDocumentedKeys) {
                      " d['kinds']['speed-14-28'], d['kinds_checksum_errors']['speed-14-28'],"
                      " d['addresses']['short:3'], d['addresses']['accessory:1'],"
                      " d['locomotives'][0]['speed'], d['locomotives'][0]['functions_on'],"
-                     " d['device_info']['records'])",
+                     " d['device_info']['records'], d['per_second'])",
                      json),
-              std::to_string(SmallRecording().size()) + " 7 1 2 1 1 4 1 4/126 [0, 13] 1\n");
+              std::to_string(SmallRecording().size()) + " 7 1 2 1 1 4 1 4/126 [0, 13] 1 [7]\n");
 }
 
 TEST(FennoxStats, CsvHasOneRowPerPacket) {
