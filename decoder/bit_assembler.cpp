@@ -82,6 +82,7 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
                 runStart = i; // the start bit opens the next line
                 ShowBitstreamLine(BitstreamText);
                 BitstreamText.clear();
+                PreambleOnes = std::min(OnesCount, static_cast<int32_t>(GapText.size()));
                 ShowGarbage(GapText);
                 GapText.clear();
                 InPacket = true;
@@ -116,6 +117,8 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
             AppendBounded(BitstreamText, bits + runStart, i + 1 - runStart);
             runStart = i + 1;
             DecodePacket(PacketText, ByteCount);
+            if (PacketObserver)
+                NotifyPacketObserver(count - i - 1);
             PacketComplete = false;
         }
         ++i;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "decoder_host.h"
+#include "packet_observer.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TStreamDecoder {
 public:
@@ -62,6 +64,11 @@ public:
     int32_t MotCount = 0;
     int32_t MotBytes[20] = {};
     std::string LastPacket;
+    // Ones before the current packet's start bit, for the observer.
+    int32_t PreambleOnes = 0;
+
+    // Told of every completed packet when set; not owned.
+    TPacketObserver* PacketObserver = nullptr;
 
 private:
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
@@ -71,6 +78,7 @@ private:
     void AppendSpeed28(std::string& text, int I) const;
     void AppendSpeed128(std::string& text, int D) const;
     void AssembleBits(const char* bits, std::size_t count);
+    void NotifyPacketObserver(std::size_t bitsAfter);
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
     bool On(TSwitch s) const { return Host.IsChecked(s); }
 
@@ -80,4 +88,5 @@ private:
     // The eight bit characters of every byte value, built once from
     // ByteToHex and HexDigitToBits.
     char ByteBits[256][8];
+    std::vector<uint8_t> ObservedBytes;
 };
