@@ -2,21 +2,39 @@
 # Takes the README's screenshot: the demo in an X server of its own (Xvfb),
 # "Start" clicked, a few seconds of traffic, then a picture of the window.
 #   bash scripts/screenshot.sh [OUTPUT.png]   (default docs/screenshot.png)
+#   bash scripts/screenshot.sh --desktop [OUTPUT.png]   (default docs/panel.png)
+# With --desktop the window runs under a window manager (openbox) and the
+# picture is the left panel with the window's frame around it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo-lib.sh
+desktop=false
+if [ "${1:-}" = "--desktop" ]; then
+    desktop=true
+    shift
+fi
 out=${1:-docs/screenshot.png}
+$desktop && out=${1:-docs/panel.png}
 
 build_monitor
 folder=$(mktemp -d)
 cleanup() {
     kill "${monitor:-}" 2>/dev/null || true
+    kill "${wm:-}" 2>/dev/null || true
     stop_simulator
     kill "${XVFB_PID:-}" 2>/dev/null || true
     rm -rf "$folder"
 }
 trap cleanup EXIT
 start_xvfb
+if $desktop; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.1
+    done
+fi
 
 start_simulator --seed 1
 prepare_demo_folder "$folder" "$SIM_PTY" '[SETTINGS]
@@ -38,8 +56,17 @@ Width=1200
 monitor=$!
 window=$(wait_for_monitor_window)
 sleep 0.5
-xdotool mousemove --sync 84 346 click 1   # "Start"
+# The window's inside on the screen (under a window manager it lies within
+# the frame).
+read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+xdotool mousemove --sync $((x + 84)) $((y + 346)) click 1   # "Start"
 sleep 6
 mkdir -p "$(dirname "$out")"
-import -window "$window" "$out"
+if $desktop; then
+    # The panel (353 pixels) and the frame's left and top edges, title bar
+    # included.
+    import -window root -crop "$((353 + x))x$((560 + y))+0+0" "$out"
+else
+    import -window "$window" "$out"
+fi
 echo "screenshot: $out"
