@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -30,6 +31,77 @@ inline void Increment(int32_t& counter) {
 
 void TStreamDecoder::AssembleBit(char c) {
     AssembleBits(&c, 1);
+}
+
+void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
+    // Most bytes of the track hold neither a packet start nor an end bit:
+    // their bits only extend the texts and move the counters, which is done
+    // here eight bits at a time. A byte that may hold a start or an end goes
+    // bit by bit through AssembleBits. The new characters of each text are
+    // gathered here and appended in one piece before such a byte and at the
+    // end, which gives the same texts as appending them bit by bit.
+    constexpr std::size_t Block = 64;
+    char stream[8 * Block];
+    char gap[8 * Block];
+    char packet[8 * Block];
+    std::size_t streamUsed = 0, gapUsed = 0, packetUsed = 0;
+    auto appendGathered = [&] {
+        if (streamUsed > 0)
+            AppendBounded(BitstreamText, stream, streamUsed);
+        if (gapUsed > 0)
+            AppendBounded(GapText, gap, gapUsed);
+        if (packetUsed > 0)
+            AppendBounded(PacketText, packet, packetUsed);
+        streamUsed = gapUsed = packetUsed = 0;
+    };
+
+    for (std::size_t k = 0; k < count; ++k) {
+        if (streamUsed == sizeof stream)
+            appendGathered();
+        const unsigned v = bytes[k];
+        const char* bits = ByteBits[v];
+        // A packet can start only at the byte's first '0': after that no run
+        // of more than seven ones fits in the byte.
+        const bool hasZero = v != 0xFF;
+        const int32_t leadingOnes = hasZero ? __builtin_clz(~v & 0xFFu) - 24 : 8;
+        bool quiet = !(hasZero && OnesCount > 8 - leadingOnes);
+        // Inside a packet: the data bits still missing from the current
+        // byte, then its separator (or end) bit, if that falls in this byte.
+        const int32_t separatorAt = 8 - BitIndex;
+        if (quiet && InPacket) {
+            quiet =
+                BitIndex >= 0 && BitIndex <= 8 && (separatorAt == 8 || bits[separatorAt] == '0');
+        }
+        if (!quiet) {
+            appendGathered();
+            AssembleBits(bits, 8);
+            continue;
+        }
+
+        std::memcpy(stream + streamUsed, bits, 8);
+        streamUsed += 8;
+        if (!InPacket) {
+            std::memcpy(gap + gapUsed, bits, 8);
+            gapUsed += 8;
+        } else if (separatorAt == 8) {
+            std::memcpy(packet + packetUsed, bits, 8);
+            packetUsed += 8;
+            BitIndex = 8;
+        } else {
+            // The data bits before the separator, the separator as " ", and
+            // the first data bits of the next byte.
+            std::memcpy(packet + packetUsed, bits, 8);
+            packet[packetUsed + static_cast<std::size_t>(separatorAt)] = ' ';
+            packetUsed += 8;
+            BitIndex = 7 - separatorAt;
+            Increment(ByteCount);
+        }
+        if (hasZero)
+            OnesCount = __builtin_ctz(~v);
+        else
+            OnesCount = OnesCount > INT32_MAX - 8 ? INT32_MAX : OnesCount + 8;
+    }
+    appendGathered();
 }
 
 void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {

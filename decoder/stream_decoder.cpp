@@ -3,6 +3,7 @@
 #include "stream_decoder.h"
 
 #include <cstring>
+#include <vector>
 
 TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host) {
     for (int v = 0; v < 256; ++v) {
@@ -47,16 +48,17 @@ void TStreamDecoder::ResetAssembler() {
 }
 
 int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
-    // A chunk is at most what the receive buffer holds; the scratch has room
-    // for eight bit characters per entry.
-    char scratchFixed[8 * 128];
-    std::string scratchLarge;
-    char* scratch = scratchFixed;
+    // The bytes that become bit characters, in order; the assembler takes
+    // them eight bits at a time. A chunk is at most what the receive buffer
+    // holds, larger ones go to the heap.
+    uint8_t scratchFixed[128];
+    std::vector<uint8_t> scratchLarge;
+    uint8_t* scratch = scratchFixed;
     if (Count > 128) {
-        scratchLarge.resize(static_cast<std::size_t>(Count) * 8);
-        scratch = &scratchLarge[0];
+        scratchLarge.resize(static_cast<std::size_t>(Count));
+        scratch = scratchLarge.data();
     }
-    std::size_t bits = 0;
+    std::size_t used = 0;
     int carried = 0;
 
     for (int pos = 0; pos < Count; ++pos) {
@@ -77,8 +79,7 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
         }
         if (consumed)
             continue;
-        std::memcpy(scratch + bits, ByteBits[Entries[pos] & 0xFF], 8);
-        bits += 8;
+        scratch[used++] = static_cast<uint8_t>(Entries[pos] & 0xFF);
         if (On(TSwitch::cbx_mot)) {
             // Beyond the end of the chunk the look-ahead counts as "not 0xFF".
             int32_t lookAhead = pos + 3 < Count ? Entries[pos + 3] : -1;
@@ -87,7 +88,7 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
     }
 
     if (On(TSwitch::cbx_dcc_stream))
-        AssembleBits(scratch, bits);
+        AssembleBytes(scratch, used);
     return carried;
 }
 

@@ -71,6 +71,8 @@ private:
     void AppendSpeed28(std::string& text, int I) const;
     void AppendSpeed128(std::string& text, int D) const;
     void AssembleBits(const char* bits, std::size_t count);
+    // The same for received bytes, each as its eight bits.
+    void AssembleBytes(const uint8_t* bytes, std::size_t count);
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
     bool On(TSwitch s) const { return Host.IsChecked(s); }
 
