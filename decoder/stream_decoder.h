@@ -73,6 +73,12 @@ private:
     void AssembleBits(const char* bits, std::size_t count);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
+    // At a start bit: shows the pending Bitstream log line and gap line and
+    // opens the Packet text.
+    void StartPacket();
+    // At an end bit: the one place where a finished packet leaves the
+    // assembler, with its Packet text and byte count.
+    void CompletePacket();
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
     bool On(TSwitch s) const { return Host.IsChecked(s); }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 namespace {
@@ -27,11 +28,25 @@ struct TRun {
     }
 };
 
+void SetState(TStreamDecoder& d, bool inPacket, int32_t bitIndex, int32_t ones, bool complete) {
+    d.InPacket = inPacket;
+    d.BitIndex = bitIndex;
+    d.OnesCount = ones;
+    d.PacketComplete = complete;
+    d.PacketText = "<1010";
+    d.ByteCount = 2;
+}
+
 // Feeds the bytes to one decoder in 50-byte chunks and their bit characters
 // to another one by one, and compares everything that came out and the
 // assembler's state. The streams hold no 0xAA, so every byte is converted.
-void ExpectSameAsBitByBit(const std::vector<uint8_t>& stream) {
+void ExpectSameAsBitByBit(const std::vector<uint8_t>& stream,
+                          void (*prepare)(TStreamDecoder&) = nullptr) {
     TRun bytes, bits;
+    if (prepare) {
+        prepare(bytes.decoder);
+        prepare(bits.decoder);
+    }
     std::vector<int32_t> chunk;
     for (std::size_t at = 0; at + 50 <= stream.size(); at += 50) {
         chunk.assign(stream.begin() + static_cast<std::ptrdiff_t>(at),
@@ -107,4 +122,22 @@ TEST(ByteAssembly, LongRunsOfOnesAndOfZeros) {
     }
     stream.resize(stream.size() / 50 * 50);
     ExpectSameAsBitByBit(stream);
+}
+
+TEST(ByteAssembly, StatesOnlySetByHandAreTakenBitByBit) {
+    // Fields are public; whatever they hold, bytes and bits must agree.
+    std::mt19937 random(3);
+    std::vector<uint8_t> stream(500);
+    for (uint8_t& byte : stream)
+        byte = random() % 2 ? 0xFF : static_cast<uint8_t>(random() | 0x01);
+    for (auto prepare : std::initializer_list<void (*)(TStreamDecoder&)>{
+             [](TStreamDecoder& d) { SetState(d, true, -1, 0, false); },
+             [](TStreamDecoder& d) { SetState(d, true, 3, 20, false); },
+             [](TStreamDecoder& d) { SetState(d, true, 8, 12, false); },
+             [](TStreamDecoder& d) { SetState(d, true, 11, 0, false); },
+             [](TStreamDecoder& d) { SetState(d, false, 0, INT32_MAX - 2, false); },
+             [](TStreamDecoder& d) { SetState(d, false, 5, -7, true); },
+             [](TStreamDecoder& d) { SetState(d, true, 4, 0, true); },
+         })
+        ExpectSameAsBitByBit(stream, prepare);
 }
