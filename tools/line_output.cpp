@@ -5,25 +5,6 @@
 #include <cstring>
 #include <unistd.h>
 
-namespace {
-
-// Bytes of p, from the start, below 0x80. Looks at eight at a time: almost
-// every line is ASCII, apart from an ä or ü in a few of them.
-std::size_t AsciiPrefix(const unsigned char* p, std::size_t size) {
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        if (word & 0x8080808080808080u)
-            break;
-    }
-    while (i < size && p[i] < 0x80)
-        ++i;
-    return i;
-}
-
-} // namespace
-
 TLineOutput::TLineOutput(int fd, std::string name, std::size_t bufferSize)
     : Fd(fd), Name(std::move(name)), Buffer(bufferSize < 16 ? 16 : bufferSize) {}
 
@@ -43,14 +24,25 @@ void TLineOutput::Write(const char* line, std::size_t size) {
     char* out = Buffer.data() + Used;
     std::size_t at = 0;
     while (at < size) {
-        const std::size_t ascii = AsciiPrefix(in + at, size - at);
-        std::memcpy(out, in + at, ascii);
-        out += ascii;
-        at += ascii;
-        if (at < size) {
-            const unsigned char c = in[at++];
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        // Almost every line is ASCII, apart from an ä or ü in a few: eight
+        // bytes are copied at a time while none of them is 0x80 or more.
+        for (; size - at >= 8; at += 8, out += 8) {
+            uint64_t word;
+            std::memcpy(&word, in + at, 8);
+            if (word & 0x8080808080808080u)
+                break;
+            std::memcpy(out, &word, 8);
+        }
+        // The tail, or the eight bytes with a letter among them.
+        const std::size_t stop = size - at < 8 ? size : at + 8;
+        for (; at < stop; ++at) {
+            const unsigned char c = in[at];
+            if (c < 0x80) {
+                *out++ = static_cast<char>(c);
+            } else {
+                *out++ = static_cast<char>(0xC0 | (c >> 6));
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+            }
         }
     }
     *out++ = '\n';
