@@ -34,6 +34,16 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
 }
 
 int TStreamDecoder::BitsToByte(const char* c) {
+    uint64_t word;
+    std::memcpy(&word, c, 8);
+    if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
+        // Eight bit characters, the usual case: their 0/1 values (the first
+        // in the lowest byte) gathered by one multiplication into the top
+        // byte, the first character as the most significant bit. Every
+        // partial product lands on a bit of its own, so nothing carries.
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bit characters as a word");
+        return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
+    }
     // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.
     int sum = 0;
     for (int i = 0; i < 8; ++i)
@@ -60,12 +70,16 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
     }
     std::size_t used = 0;
     int carried = 0;
+    // The Motorola switch counts as it is at each entry. Only a call that
+    // reaches the window can change it, so it is read again after each.
+    bool mot = On(TSwitch::cbx_mot);
 
     for (int pos = 0; pos < Count; ++pos) {
         bool consumed = false;
         if (pos < Count - 6) {
             if (Entries[pos] == 0xAA && Entries[pos + 1] == 0xAA && Entries[pos + 2] == 0xAA) {
                 ShowDeviceInfo(Entries[pos + 3], Entries[pos + 4], Entries[pos + 5]);
+                mot = On(TSwitch::cbx_mot);
                 pos += 5;
                 consumed = true;
             }
@@ -80,10 +94,11 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
         if (consumed)
             continue;
         scratch[used++] = static_cast<uint8_t>(Entries[pos] & 0xFF);
-        if (On(TSwitch::cbx_mot)) {
+        if (mot) {
             // Beyond the end of the chunk the look-ahead counts as "not 0xFF".
             int32_t lookAhead = pos + 3 < Count ? Entries[pos + 3] : -1;
             CollectMotorolaByte(Entries[pos], lookAhead);
+            mot = On(TSwitch::cbx_mot);
         }
     }
 
