@@ -12,14 +12,9 @@ int HexValue(char c) {
     return -1;
 }
 
-} // namespace
-
-void AppendInt(std::string& out, int64_t value, int width) {
-    // Written backwards from the buffer's end: digits, sign, then blanks, so
-    // the text is appended in one piece. Line composition calls this for
-    // every number of every line.
-    char text[48];
-    char* const end = text + sizeof text;
+// The text of AppendInt, written backwards so it ends just before end, which
+// has room for 48 characters before it. Returns where the text begins.
+char* IntText(char* const end, int64_t value, int width) {
     char* p = end;
     // Work on the magnitude as unsigned so INT64_MIN needs no special case;
     // the usual small numbers take the cheaper 32-bit division.
@@ -39,21 +34,50 @@ void AppendInt(std::string& out, int64_t value, int width) {
     }
     if (value < 0)
         *--p = '-';
-    while (end - p < width && p > text)
+    while (end - p < width && end - p < 48)
         *--p = ' ';
+    return p;
+}
+
+// The digits of AppendHex, written backwards before end (room for 8).
+char* HexText(char* const end, uint32_t value) {
+    static const char hex[] = "0123456789abcdef";
+    char* p = end;
+    do {
+        *--p = hex[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    return p;
+}
+
+} // namespace
+
+// Line composition calls these for every number of every line, so each text
+// is made in one buffer and appended in one piece.
+void AppendInt(std::string& out, int64_t value, int width) {
+    char text[48];
+    char* const end = text + sizeof text;
+    const char* p = IntText(end, value, width);
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
+void AppendInt(TLineBuffer& out, int64_t value, int width) {
+    char text[48];
+    char* const end = text + sizeof text;
+    const char* p = IntText(end, value, width);
+    out.Append(p, static_cast<std::size_t>(end - p));
+}
+
 void AppendHex(std::string& out, uint32_t value) {
-    static const char hex[] = "0123456789abcdef";
-    char digits[8];
-    int len = 0;
-    do {
-        digits[len++] = hex[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    while (len > 0)
-        out.push_back(digits[--len]);
+    char text[8];
+    const char* p = HexText(text + sizeof text, value);
+    out.append(p, static_cast<std::size_t>(text + sizeof text - p));
+}
+
+void AppendHex(TLineBuffer& out, uint32_t value) {
+    char text[8];
+    const char* p = HexText(text + sizeof text, value);
+    out.Append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
 int32_t IntegerFromText(const std::string& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "decoder_host.h"
+#include "line_buffer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,11 +66,14 @@ public:
 
 private:
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
-    void AppendFunctionGroup(std::string& text, int I) const;
-    void AppendFunctions13to20(std::string& text, int D) const;
-    void AppendFunctions21to28(std::string& text, int D) const;
-    void AppendSpeed28(std::string& text, int I) const;
-    void AppendSpeed128(std::string& text, int D) const;
+    void AppendFunctionGroup(TLineBuffer& text, int I) const;
+    void AppendFunctions13to20(TLineBuffer& text, int D) const;
+    void AppendFunctions21to28(TLineBuffer& text, int D) const;
+    void AppendSpeed28(TLineBuffer& text, int I) const;
+    void AppendSpeed128(TLineBuffer& text, int D) const;
+    // FormatAccessory's text appended; false, with nothing appended, where
+    // that text is empty.
+    bool AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper, int32_t lower) const;
     void AssembleBits(const char* bits, std::size_t count);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
@@ -84,6 +88,7 @@ private:
 
     TDecoderHost& Host;
     // Reused for every line so composing a line allocates nothing.
+    TLineBuffer Composed;
     std::string Line;
     // The eight bit characters of every byte value, built once from
     // ByteToHex and HexDigitToBits.

@@ -1,0 +1,57 @@
+// A line under composition. Appending is a bounds check and a copy, inline,
+// so a line of many small fragments costs little; the fragments of literal
+// text are copied with their length known at compile time.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <string>
+
+class TLineBuffer {
+public:
+    TLineBuffer() : Storage(new char[256]), Capacity(256) {}
+
+    void Clear() { Used = 0; }
+    bool Empty() const { return Used == 0; }
+    std::size_t Size() const { return Used; }
+    const char* Data() const { return Storage.get(); }
+    // Drops what was appended after the first size characters.
+    void Truncate(std::size_t size) { Used = size < Used ? size : Used; }
+
+    void Append(char c) {
+        Reserve(1);
+        Storage[Used++] = c;
+    }
+    void Append(const char* text, std::size_t size) {
+        Reserve(size);
+        std::memcpy(Storage.get() + Used, text, size);
+        Used += size;
+    }
+    template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
+    void Append(const std::string& text) { Append(text.data(), text.size()); }
+
+    // Room for size more characters at End(), to be filled by the caller
+    // and then counted with Grow.
+    char* Reserve(std::size_t size) {
+        if (Capacity - Used < size)
+            Enlarge(size);
+        return Storage.get() + Used;
+    }
+    void Grow(std::size_t size) { Used += size; }
+
+    std::string Text() const { return std::string(Storage.get(), Used); }
+
+private:
+    void Enlarge(std::size_t size) {
+        const std::size_t capacity = Used + size + Capacity;
+        std::unique_ptr<char[]> larger(new char[capacity]);
+        std::memcpy(larger.get(), Storage.get(), Used);
+        Storage = std::move(larger);
+        Capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> Storage;
+    std::size_t Capacity;
+    std::size_t Used = 0;
+};
