@@ -5,6 +5,32 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+
+// True when no byte is 0x80 or more; looks at eight bytes at a time.
+bool IsAscii(const unsigned char* p, std::size_t size) {
+    constexpr uint64_t High = 0x8080808080808080u;
+    uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        any |= word;
+    }
+    if (size >= 8) {
+        // The last eight bytes, overlapping what was looked at.
+        uint64_t word;
+        std::memcpy(&word, p + size - 8, 8);
+        any |= word;
+    } else {
+        for (; i < size; ++i)
+            any |= p[i];
+    }
+    return (any & High) == 0;
+}
+
+} // namespace
+
 TLineOutput::TLineOutput(int fd, std::string name, std::size_t bufferSize)
     : Fd(fd), Name(std::move(name)), Buffer(bufferSize < 16 ? 16 : bufferSize) {}
 
@@ -22,26 +48,32 @@ void TLineOutput::Write(const char* line, std::size_t size) {
     }
     const unsigned char* in = reinterpret_cast<const unsigned char*>(line);
     char* out = Buffer.data() + Used;
-    std::size_t at = 0;
-    while (at < size) {
-        // Almost every line is ASCII, apart from an ä or ü in a few: eight
-        // bytes are copied at a time while none of them is 0x80 or more.
-        for (; size - at >= 8; at += 8, out += 8) {
-            uint64_t word;
-            std::memcpy(&word, in + at, 8);
-            if (word & 0x8080808080808080u)
-                break;
-            std::memcpy(out, &word, 8);
-        }
-        // The tail, or the eight bytes with a letter among them.
-        const std::size_t stop = size - at < 8 ? size : at + 8;
-        for (; at < stop; ++at) {
-            const unsigned char c = in[at];
-            if (c < 0x80) {
-                *out++ = static_cast<char>(c);
-            } else {
-                *out++ = static_cast<char>(0xC0 | (c >> 6));
-                *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    if (IsAscii(in, size)) {
+        // Almost every line: copied as it is.
+        std::memcpy(out, in, size);
+        out += size;
+    } else {
+        // An ä or ü among ASCII: eight bytes are copied at a time while none
+        // of them is 0x80 or more.
+        std::size_t at = 0;
+        while (at < size) {
+            for (; size - at >= 8; at += 8, out += 8) {
+                uint64_t word;
+                std::memcpy(&word, in + at, 8);
+                if (word & 0x8080808080808080u)
+                    break;
+                std::memcpy(out, &word, 8);
+            }
+            // The tail, or the eight bytes with a letter among them.
+            const std::size_t stop = size - at < 8 ? size : at + 8;
+            for (; at < stop; ++at) {
+                const unsigned char c = in[at];
+                if (c < 0x80) {
+                    *out++ = static_cast<char>(c);
+                } else {
+                    *out++ = static_cast<char>(0xC0 | (c >> 6));
+                    *out++ = static_cast<char>(0x80 | (c & 0x3F));
+                }
             }
         }
     }
