@@ -16,6 +16,32 @@ int HexValue(char c) {
 // has room for 48 characters before it. Returns where the text begins.
 char* IntText(char* const end, int64_t value, int width) {
     char* p = end;
+    if (value >= 0 && value < 100000 && width <= 5) {
+        // The numbers of the log lines: two digits at a time, blanks to
+        // the width.
+        static const char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+        uint32_t m = static_cast<uint32_t>(value);
+        while (m >= 100) {
+            const uint32_t pair = m % 100;
+            m /= 100;
+            p -= 2;
+            p[0] = pairs[2 * pair];
+            p[1] = pairs[2 * pair + 1];
+        }
+        if (m >= 10) {
+            p -= 2;
+            p[0] = pairs[2 * m];
+            p[1] = pairs[2 * m + 1];
+        } else {
+            *--p = static_cast<char>('0' + m);
+        }
+        while (end - p < width)
+            *--p = ' ';
+        return p;
+    }
     // Work on the magnitude as unsigned so INT64_MIN needs no special case;
     // the usual small numbers take the cheaper 32-bit division.
     uint64_t magnitude =
