@@ -48,7 +48,8 @@ void TStreamDecoder::StartPacket() {
     GapText.clear();
     InPacket = true;
     BitIndex = -1;
-    PacketText.assign(1, '<');
+    PacketText.clear();
+    PacketText.push_back('<');
     ByteCount = 0;
 }
 

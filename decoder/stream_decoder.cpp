@@ -75,24 +75,22 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
     bool mot = On(TSwitch::cbx_mot);
 
     for (int pos = 0; pos < Count; ++pos) {
-        bool consumed = false;
-        if (pos < Count - 6) {
-            if (Entries[pos] == 0xAA && Entries[pos + 1] == 0xAA && Entries[pos + 2] == 0xAA) {
+        if (Entries[pos] == 0xAA) {
+            if (pos >= Count - 6) {
+                // A record may start here but cannot be seen whole yet: carry
+                // the tail to the front so the next chunk examines it again.
+                carried = Count - pos;
+                std::memmove(Entries, Entries + pos,
+                             static_cast<std::size_t>(carried) * sizeof(int32_t));
+                break;
+            }
+            if (Entries[pos + 1] == 0xAA && Entries[pos + 2] == 0xAA) {
                 ShowDeviceInfo(Entries[pos + 3], Entries[pos + 4], Entries[pos + 5]);
                 mot = On(TSwitch::cbx_mot);
                 pos += 5;
-                consumed = true;
+                continue;
             }
-        } else if (Entries[pos] == 0xAA) {
-            // A record may start here but cannot be seen whole yet: carry the
-            // tail to the front so the next chunk examines it again.
-            carried = Count - pos;
-            std::memmove(Entries, Entries + pos,
-                         static_cast<std::size_t>(carried) * sizeof(int32_t));
-            break;
         }
-        if (consumed)
-            continue;
         scratch[used++] = static_cast<uint8_t>(Entries[pos] & 0xFF);
         if (mot) {
             // Beyond the end of the chunk the look-ahead counts as "not 0xFF".
