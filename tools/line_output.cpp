@@ -7,6 +7,9 @@
 
 namespace {
 
+// The letters are found in words of eight bytes, the first byte lowest.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bytes of a word");
+
 // True when no byte is 0x80 or more; looks at eight bytes at a time.
 bool IsAscii(const unsigned char* p, std::size_t size) {
     constexpr uint64_t High = 0x8080808080808080u;
@@ -53,27 +56,35 @@ void TLineOutput::Write(const char* line, std::size_t size) {
         std::memcpy(out, in, size);
         out += size;
     } else {
-        // An ä or ü among ASCII: eight bytes are copied at a time while none
-        // of them is 0x80 or more.
+        // An ä or ü among ASCII: eight bytes are copied at a time up to the
+        // next byte of 0x80 or more, which becomes two.
         std::size_t at = 0;
-        while (at < size) {
-            for (; size - at >= 8; at += 8, out += 8) {
-                uint64_t word;
-                std::memcpy(&word, in + at, 8);
-                if (word & 0x8080808080808080u)
-                    break;
-                std::memcpy(out, &word, 8);
+        while (size - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, in + at, 8);
+            const uint64_t high = word & 0x8080808080808080u;
+            // All eight are stored; those from the letter on are written
+            // again next. The room checked above covers the spare ones.
+            std::memcpy(out, &word, 8);
+            if (high == 0) {
+                out += 8;
+                at += 8;
+                continue;
             }
-            // The tail, or the eight bytes with a letter among them.
-            const std::size_t stop = size - at < 8 ? size : at + 8;
-            for (; at < stop; ++at) {
-                const unsigned char c = in[at];
-                if (c < 0x80) {
-                    *out++ = static_cast<char>(c);
-                } else {
-                    *out++ = static_cast<char>(0xC0 | (c >> 6));
-                    *out++ = static_cast<char>(0x80 | (c & 0x3F));
-                }
+            const std::size_t ascii = static_cast<std::size_t>(__builtin_ctzll(high)) / 8;
+            out += ascii;
+            at += ascii;
+            const unsigned char c = in[at++];
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        for (; at < size; ++at) {
+            const unsigned char c = in[at];
+            if (c < 0x80) {
+                *out++ = static_cast<char>(c);
+            } else {
+                *out++ = static_cast<char>(0xC0 | (c >> 6));
+                *out++ = static_cast<char>(0x80 | (c & 0x3F));
             }
         }
     }
