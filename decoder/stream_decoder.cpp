@@ -75,6 +75,14 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
     bool mot = On(TSwitch::cbx_mot);
 
     for (int pos = 0; pos < Count; ++pos) {
+        if (!mot) {
+            // Without Motorola collection, a run of entries up to the next
+            // 0xAA only becomes bit characters.
+            while (pos < Count && Entries[pos] != 0xAA)
+                scratch[used++] = static_cast<uint8_t>(Entries[pos++] & 0xFF);
+            if (pos == Count)
+                break;
+        }
         if (Entries[pos] == 0xAA) {
             if (pos >= Count - 6) {
                 // A record may start here but cannot be seen whole yet: carry
