@@ -7,29 +7,33 @@
 
 namespace {
 
-// The letters are found in words of eight bytes, the first byte lowest.
+// Letters are found in words of eight bytes, the first byte lowest.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bytes of a word");
+constexpr uint64_t HighBits = 0x8080808080808080u;
 
-// True when no byte is 0x80 or more; looks at eight bytes at a time.
-bool IsAscii(const unsigned char* p, std::size_t size) {
-    constexpr uint64_t High = 0x8080808080808080u;
+// Copies the line as it is, eight bytes at a time, and tells whether it was
+// all ASCII. Almost every line is; for the others the caller writes over
+// the copy.
+bool CopyIfAscii(char* out, const unsigned char* in, std::size_t size) {
     uint64_t any = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        any |= word;
+    if (size < 8) {
+        for (std::size_t i = 0; i < size; ++i) {
+            any |= in[i];
+            out[i] = static_cast<char>(in[i]);
+        }
+        return (any & 0x80) == 0;
     }
-    if (size >= 8) {
-        // The last eight bytes, overlapping what was looked at.
-        uint64_t word;
-        std::memcpy(&word, p + size - 8, 8);
+    uint64_t word;
+    for (std::size_t i = 0; i + 8 <= size; i += 8) {
+        std::memcpy(&word, in + i, 8);
         any |= word;
-    } else {
-        for (; i < size; ++i)
-            any |= p[i];
+        std::memcpy(out + i, &word, 8);
     }
-    return (any & High) == 0;
+    // The last eight bytes, overlapping what was copied.
+    std::memcpy(&word, in + size - 8, 8);
+    any |= word;
+    std::memcpy(out + size - 8, &word, 8);
+    return (any & HighBits) == 0;
 }
 
 } // namespace
@@ -51,9 +55,7 @@ void TLineOutput::Write(const char* line, std::size_t size) {
     }
     const unsigned char* in = reinterpret_cast<const unsigned char*>(line);
     char* out = Buffer.data() + Used;
-    if (IsAscii(in, size)) {
-        // Almost every line: copied as it is.
-        std::memcpy(out, in, size);
+    if (CopyIfAscii(out, in, size)) {
         out += size;
     } else {
         // An ä or ü among ASCII: eight bytes are copied at a time up to the
@@ -62,7 +64,7 @@ void TLineOutput::Write(const char* line, std::size_t size) {
         while (size - at >= 8) {
             uint64_t word;
             std::memcpy(&word, in + at, 8);
-            const uint64_t high = word & 0x8080808080808080u;
+            const uint64_t high = word & HighBits;
             // All eight are stored; those from the letter on are written
             // again next. The room checked above covers the spare ones.
             std::memcpy(out, &word, 8);
