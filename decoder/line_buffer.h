@@ -31,18 +31,13 @@ public:
     template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
     void Append(const std::string& text) { Append(text.data(), text.size()); }
 
-    // Room for size more characters at End(), to be filled by the caller
-    // and then counted with Grow.
-    char* Reserve(std::size_t size) {
-        if (Capacity - Used < size)
-            Enlarge(size);
-        return Storage.get() + Used;
-    }
-    void Grow(std::size_t size) { Used += size; }
-
     std::string Text() const { return std::string(Storage.get(), Used); }
 
 private:
+    void Reserve(std::size_t size) {
+        if (Capacity - Used < size)
+            Enlarge(size);
+    }
     void Enlarge(std::size_t size) {
         const std::size_t capacity = Used + size + Capacity;
         std::unique_ptr<char[]> larger(new char[capacity]);
