@@ -59,11 +59,9 @@ void TStreamDecoder::AppendFunctions21to28(TLineBuffer& text, int D) const {
 }
 
 void TStreamDecoder::AppendSpeed28(TLineBuffer& text, int I) const {
-    if (I & 0x20)
-        text.Append("(28 Step) Vorw.  ");
-    else
-        text.Append("(28 Step) R\xFC"
-                    "ckw. ");
+    text.AppendEither(I & 0x20, "(28 Step) Vorw.  ",
+                      "(28 Step) R\xFC"
+                      "ckw. ");
     const int s = 2 * (I & 0x0F) + ((I >> 4) & 1);
     switch (s) {
     case 0:
@@ -85,11 +83,9 @@ void TStreamDecoder::AppendSpeed28(TLineBuffer& text, int I) const {
 }
 
 void TStreamDecoder::AppendSpeed128(TLineBuffer& text, int D) const {
-    if (D & 0x80)
-        text.Append("(128 Step) Vorw.  ");
-    else
-        text.Append("(128 Step) R\xFC"
-                    "ckw. ");
+    text.AppendEither(D & 0x80, "(128 Step) Vorw.  ",
+                      "(128 Step) R\xFC"
+                      "ckw. ");
     const int v = D & 0x7F;
     if (v == 0)
         text.Append("Halt   0 ");
@@ -118,10 +114,7 @@ bool TStreamDecoder::AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t 
     text.Append(" Ausgang=");
     AppendInt(text, p + 1);
     text.Append("] ");
-    if (b1 & 0x01)
-        text.Append("G ");
-    else
-        text.Append("R ");
+    text.AppendEither(b1 & 0x01, "G ", "R ");
     bool shown = true;
     if (b1 & 0x08) {
         text.Append("Ein ");

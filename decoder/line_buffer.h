@@ -29,6 +29,14 @@ public:
         Used += size;
     }
     template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
+    // The first literal when first is true, else the second.
+    template <std::size_t N, std::size_t M>
+    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
+        if (first)
+            Append(a);
+        else
+            Append(b);
+    }
     void Append(const std::string& text) { Append(text.data(), text.size()); }
 
     std::string Text() const { return std::string(Storage.get(), Used); }

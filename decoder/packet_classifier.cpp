@@ -178,25 +178,15 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
         line.Append(" Manipulation: ");
         const bool write = (b[2] & 0x10) != 0;
         const bool high = (b[2] & 0x08) != 0;
-        if (write)
-            line.Append("Set Bit ");
-        else
-            line.Append("Verify if Bit ");
+        line.AppendEither(write, "Set Bit ", "Verify if Bit ");
         AppendInt(line, b[2] & 0x07);
-        if (write && high)
-            line.Append(" to HIGH");
-        else if (write)
-            line.Append(" to LOW");
-        else if (high)
-            line.Append(" is HIGH");
+        if (write)
+            line.AppendEither(high, " to HIGH", " to LOW");
         else
-            line.Append(" is LOW");
+            line.AppendEither(high, " is HIGH", " is LOW");
         hold = false;
     } else if (isCv) {
-        if (kind == TMainKind::CvVerify)
-            line.Append("Verify if CV ");
-        else
-            line.Append("Write CV ");
+        line.AppendEither(kind == TMainKind::CvVerify, "Verify if CV ", "Write CV ");
         AppendInt(line, b[1] + 1);
         line.Append(" = ");
         AppendInt(line, b[2]);
