@@ -6,34 +6,38 @@
 namespace {
 
 // Appends "F<first+k> " for every set bit k of D, lowest bit first.
-void AppendFunctionsFromByte(std::string& text, int D, int first) {
-    text += "F-Befehl: ";
+void AppendFunctionsFromByte(TLineBuffer& text, int D, int first) {
+    text.Append("F-Befehl: ");
     for (int k = 0; k < 8; ++k) {
         if (D & (1 << k)) {
-            text += 'F';
-            AppendInt(text, first + k);
-            text += ' ';
+            // "F13 " to "F28 ": always two digits.
+            const int f = first + k;
+            char label[4] = {'F', static_cast<char>('0' + f / 10), static_cast<char>('0' + f % 10),
+                             ' '};
+            text.Append(label, sizeof label);
         }
     }
 }
 
-void AppendSpeedStep(std::string& text, int step) {
-    text += "Speed ";
+void AppendSpeedStep(TLineBuffer& text, int step) {
+    text.Append("Speed ");
     AppendInt(text, step, 3);
-    text += ' ';
+    text.Append(' ');
 }
 
 } // namespace
 
-void TStreamDecoder::AppendFunctionGroup(std::string& text, int I) const {
-    text += "F-Befehl: ";
+void TStreamDecoder::AppendFunctionGroup(TLineBuffer& text, int I) const {
+    text.Append("F-Befehl: ");
     struct TLabel {
         int Bit;
         const char* Text;
+        std::size_t Size;
     };
-    static const TLabel f0to4[] = {{4, "F "}, {0, "F1 "}, {1, "F2 "}, {2, "F3 "}, {3, "F4 "}};
-    static const TLabel f5to8[] = {{0, "F5 "}, {1, "F6 "}, {2, "F7 "}, {3, "F8 "}};
-    static const TLabel f9to12[] = {{0, "F9 "}, {1, "F10 "}, {2, "F11 "}, {3, "F12 "}};
+    static const TLabel f0to4[] = {
+        {4, "F ", 2}, {0, "F1 ", 3}, {1, "F2 ", 3}, {2, "F3 ", 3}, {3, "F4 ", 3}};
+    static const TLabel f5to8[] = {{0, "F5 ", 3}, {1, "F6 ", 3}, {2, "F7 ", 3}, {3, "F8 ", 3}};
+    static const TLabel f9to12[] = {{0, "F9 ", 3}, {1, "F10 ", 4}, {2, "F11 ", 4}, {3, "F12 ", 4}};
     const TLabel* labels = f0to4;
     int count = 5;
     if (I & 0x20) {
@@ -42,35 +46,35 @@ void TStreamDecoder::AppendFunctionGroup(std::string& text, int I) const {
     }
     for (int i = 0; i < count; ++i) {
         if (I & (1 << labels[i].Bit))
-            text += labels[i].Text;
+            text.Append(labels[i].Text, labels[i].Size);
     }
 }
 
-void TStreamDecoder::AppendFunctions13to20(std::string& text, int D) const {
+void TStreamDecoder::AppendFunctions13to20(TLineBuffer& text, int D) const {
     AppendFunctionsFromByte(text, D, 13);
 }
 
-void TStreamDecoder::AppendFunctions21to28(std::string& text, int D) const {
+void TStreamDecoder::AppendFunctions21to28(TLineBuffer& text, int D) const {
     AppendFunctionsFromByte(text, D, 21);
 }
 
-void TStreamDecoder::AppendSpeed28(std::string& text, int I) const {
-    text += (I & 0x20) ? "(28 Step) Vorw.  "
-                       : "(28 Step) R\xFC"
-                         "ckw. ";
+void TStreamDecoder::AppendSpeed28(TLineBuffer& text, int I) const {
+    text.AppendEither(I & 0x20, "(28 Step) Vorw.  ",
+                      "(28 Step) R\xFC"
+                      "ckw. ");
     const int s = 2 * (I & 0x0F) + ((I >> 4) & 1);
     switch (s) {
     case 0:
-        text += "Halt   0 ";
+        text.Append("Halt   0 ");
         break;
     case 1:
-        text += "Stop (I) ";
+        text.Append("Stop (I) ");
         break;
     case 2:
-        text += "E-Stop ";
+        text.Append("E-Stop ");
         break;
     case 3:
-        text += "E-Stop (I) ";
+        text.Append("E-Stop (I) ");
         break;
     default:
         AppendSpeedStep(text, s - 3);
@@ -78,19 +82,21 @@ void TStreamDecoder::AppendSpeed28(std::string& text, int I) const {
     }
 }
 
-void TStreamDecoder::AppendSpeed128(std::string& text, int D) const {
-    text += (D & 0x80) ? "(128 Step) Vorw.  "
-                       : "(128 Step) R\xFC"
-                         "ckw. ";
+void TStreamDecoder::AppendSpeed128(TLineBuffer& text, int D) const {
+    text.AppendEither(D & 0x80, "(128 Step) Vorw.  ",
+                      "(128 Step) R\xFC"
+                      "ckw. ");
     const int v = D & 0x7F;
     if (v == 0)
-        text += "Halt   0 ";
+        text.Append("Halt   0 ");
     else if (v >= 2)
         AppendSpeedStep(text, v - 1);
 }
 
-std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32_t lower) const {
-    std::string text = "Schalten: ";
+bool TStreamDecoder::AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper,
+                                     int32_t lower) const {
+    const std::size_t start = text.Size();
+    text.Append("Schalten: ");
     const int d = b0 & 0x3F;
     const int p = (b1 & 0x06) >> 1;
     int N = 4 * d + p + 1;
@@ -103,52 +109,61 @@ std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32
     const int switchNumber = N - 4;
 
     AppendInt(text, switchNumber, 5);
-    text += " [Dekoder=";
+    text.Append(" [Dekoder=");
     AppendInt(text, d);
-    text += " Ausgang=";
+    text.Append(" Ausgang=");
     AppendInt(text, p + 1);
-    text += "] ";
-    text += (b1 & 0x01) ? "G " : "R ";
+    text.Append("] ");
+    text.AppendEither(b1 & 0x01, "G ", "R ");
+    bool shown = true;
     if (b1 & 0x08) {
-        text += "Ein ";
+        text.Append("Ein ");
+    } else if (On(TSwitch::cbx_nur_ON)) {
+        shown = false;
     } else {
-        if (On(TSwitch::cbx_nur_ON))
-            return std::string();
-        text += "Aus ";
+        text.Append("Aus ");
     }
-    if (On(TSwitch::cbx_filter) && !(lower <= switchNumber && switchNumber <= upper))
-        return std::string();
-    return text;
+    if (shown && On(TSwitch::cbx_filter) && !(lower <= switchNumber && switchNumber <= upper))
+        shown = false;
+    if (!shown)
+        text.Truncate(start);
+    return shown;
 }
 
 // The formatters as text results; the classifier appends straight into its
 // line instead.
+std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32_t lower) const {
+    TLineBuffer text;
+    AppendAccessory(text, b0, b1, upper, lower);
+    return text.Text();
+}
+
 std::string TStreamDecoder::FormatFunctionGroup(int I) const {
-    std::string text;
+    TLineBuffer text;
     AppendFunctionGroup(text, I);
-    return text;
+    return text.Text();
 }
 
 std::string TStreamDecoder::FormatFunctions13to20(int D) const {
-    std::string text;
+    TLineBuffer text;
     AppendFunctions13to20(text, D);
-    return text;
+    return text.Text();
 }
 
 std::string TStreamDecoder::FormatFunctions21to28(int D) const {
-    std::string text;
+    TLineBuffer text;
     AppendFunctions21to28(text, D);
-    return text;
+    return text.Text();
 }
 
 std::string TStreamDecoder::FormatSpeed28(int I) const {
-    std::string text;
+    TLineBuffer text;
     AppendSpeed28(text, I);
-    return text;
+    return text.Text();
 }
 
 std::string TStreamDecoder::FormatSpeed128(int D) const {
-    std::string text;
+    TLineBuffer text;
     AppendSpeed128(text, D);
-    return text;
+    return text.Text();
 }

@@ -12,15 +12,36 @@ int HexValue(char c) {
     return -1;
 }
 
-} // namespace
-
-void AppendInt(std::string& out, int64_t value, int width) {
-    // Written backwards from the buffer's end: digits, sign, then blanks, so
-    // the text is appended in one piece. Line composition calls this for
-    // every number of every line.
-    char text[48];
-    char* const end = text + sizeof text;
+// The text of AppendInt, written backwards so it ends just before end, which
+// has room for 48 characters before it. Returns where the text begins.
+char* IntText(char* const end, int64_t value, int width) {
     char* p = end;
+    if (value >= 0 && value < 100000 && width <= 5) {
+        // The numbers of the log lines: two digits at a time, blanks to
+        // the width.
+        static const char pairs[] = "00010203040506070809101112131415161718192021222324"
+                                    "25262728293031323334353637383940414243444546474849"
+                                    "50515253545556575859606162636465666768697071727374"
+                                    "75767778798081828384858687888990919293949596979899";
+        uint32_t m = static_cast<uint32_t>(value);
+        while (m >= 100) {
+            const uint32_t pair = m % 100;
+            m /= 100;
+            p -= 2;
+            p[0] = pairs[2 * pair];
+            p[1] = pairs[2 * pair + 1];
+        }
+        if (m >= 10) {
+            p -= 2;
+            p[0] = pairs[2 * m];
+            p[1] = pairs[2 * m + 1];
+        } else {
+            *--p = static_cast<char>('0' + m);
+        }
+        while (end - p < width)
+            *--p = ' ';
+        return p;
+    }
     // Work on the magnitude as unsigned so INT64_MIN needs no special case;
     // the usual small numbers take the cheaper 32-bit division.
     uint64_t magnitude =
@@ -39,21 +60,50 @@ void AppendInt(std::string& out, int64_t value, int width) {
     }
     if (value < 0)
         *--p = '-';
-    while (end - p < width && p > text)
+    while (end - p < width && end - p < 48)
         *--p = ' ';
+    return p;
+}
+
+// The digits of AppendHex, written backwards before end (room for 8).
+char* HexText(char* const end, uint32_t value) {
+    static const char hex[] = "0123456789abcdef";
+    char* p = end;
+    do {
+        *--p = hex[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    return p;
+}
+
+} // namespace
+
+// Line composition calls these for every number of every line, so each text
+// is made in one buffer and appended in one piece.
+void AppendInt(std::string& out, int64_t value, int width) {
+    char text[48];
+    char* const end = text + sizeof text;
+    const char* p = IntText(end, value, width);
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
+void AppendInt(TLineBuffer& out, int64_t value, int width) {
+    char text[48];
+    char* const end = text + sizeof text;
+    const char* p = IntText(end, value, width);
+    out.Append(p, static_cast<std::size_t>(end - p));
+}
+
 void AppendHex(std::string& out, uint32_t value) {
-    static const char hex[] = "0123456789abcdef";
-    char digits[8];
-    int len = 0;
-    do {
-        digits[len++] = hex[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    while (len > 0)
-        out.push_back(digits[--len]);
+    char text[8];
+    const char* p = HexText(text + sizeof text, value);
+    out.append(p, static_cast<std::size_t>(text + sizeof text - p));
+}
+
+void AppendHex(TLineBuffer& out, uint32_t value) {
+    char text[8];
+    const char* p = HexText(text + sizeof text, value);
+    out.Append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
 int32_t IntegerFromText(const std::string& text) {

@@ -3,15 +3,19 @@
 // of a format parser on the decoder's hot path.
 #pragma once
 
+#include "line_buffer.h"
+
 #include <cstdint>
 #include <string>
 
 // Appends value in decimal, right-aligned in width columns padded with blanks
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
+void AppendInt(TLineBuffer& out, int64_t value, int width = 0);
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);
+void AppendHex(TLineBuffer& out, uint32_t value);
 
 // Reads an integer as the filter fields take it: leading spaces, an optional
 // sign, then decimal digits or "$", "x", "X", "0x", "0X" and hexadecimal

@@ -118,25 +118,25 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
 
     LastPacket = packet;
 
-    std::string& line = Line;
-    line.clear();
+    TLineBuffer& line = Composed;
+    line.Clear();
     if (On(TSwitch::cbx_time)) {
-        line += Host.TimeText();
-        line += ' ';
+        line.Append(Host.TimeText());
+        line.Append(' ');
     }
     if (On(TSwitch::cbx_binaer)) {
-        line += ' ';
+        line.Append(' ');
         AppendInt(line, n);
-        line += " Bytes  ";
-        line += packet;
-        line += ' ';
+        line.Append(" Bytes  ");
+        line.Append(packet);
+        line.Append(' ');
     }
 
     if (shortLoco || longLoco) {
         const int32_t address = shortLoco ? b[0] : (b[0] - 192) * 256 + b[1];
-        line += "Lok ";
+        line.Append("Lok ");
         AppendInt(line, address, 5);
-        line += ' ';
+        line.Append(' ');
         const uint8_t I = b[iIndex];
         const uint8_t after = b[iIndex + 1];
         switch (instruction) {
@@ -161,44 +161,43 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
         if (Host.FilterMin() <= address && address <= Host.FilterMax())
             hold = false;
     } else if (railComNop) {
-        line += "RailCom NOP";
+        line.Append("RailCom NOP");
         hold = false;
     } else if (isAccessory) {
-        const std::string text = FormatAccessory(b[0], b[1], Host.FilterMax(), Host.FilterMin());
-        if (!text.empty()) {
-            line += text;
+        if (AppendAccessory(line, b[0], b[1], Host.FilterMax(), Host.FilterMin()))
             hold = false;
-        }
     } else if (isIdle) {
-        line += "Idle Packet";
+        line.Append("Idle Packet");
         hold = false;
     } else if (kind == TMainKind::BroadcastReset) {
-        line += "Broadcast Reset Packet";
+        line.Append("Broadcast Reset Packet");
         hold = false;
     } else if (kind == TMainKind::CvBitManipulation) {
-        line += "CV ";
+        line.Append("CV ");
         AppendInt(line, b[1] + 1);
-        line += " Manipulation: ";
+        line.Append(" Manipulation: ");
         const bool write = (b[2] & 0x10) != 0;
         const bool high = (b[2] & 0x08) != 0;
-        line += write ? "Set Bit " : "Verify if Bit ";
+        line.AppendEither(write, "Set Bit ", "Verify if Bit ");
         AppendInt(line, b[2] & 0x07);
         if (write)
-            line += high ? " to HIGH" : " to LOW";
+            line.AppendEither(high, " to HIGH", " to LOW");
         else
-            line += high ? " is HIGH" : " is LOW";
+            line.AppendEither(high, " is HIGH", " is LOW");
         hold = false;
     } else if (isCv) {
-        line += kind == TMainKind::CvVerify ? "Verify if CV " : "Write CV ";
+        line.AppendEither(kind == TMainKind::CvVerify, "Verify if CV ", "Write CV ");
         AppendInt(line, b[1] + 1);
-        line += " = ";
+        line.Append(" = ");
         AppendInt(line, b[2]);
-        line += " (0x";
+        line.Append(" (0x");
         AppendHex(line, b[2]);
-        line += ") ";
+        line.Append(") ");
         hold = false;
     }
 
-    if (!line.empty() && !hold)
-        Host.AppendMonitorLine(line);
+    if (!line.Empty() && !hold) {
+        Line.assign(line.Data(), line.Size());
+        Host.AppendMonitorLine(Line);
+    }
 }

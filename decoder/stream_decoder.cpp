@@ -3,6 +3,7 @@
 #include "stream_decoder.h"
 
 #include <cstring>
+#include <vector>
 
 TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host) {
     for (int v = 0; v < 256; ++v) {
@@ -33,6 +34,16 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
 }
 
 int TStreamDecoder::BitsToByte(const char* c) {
+    uint64_t word;
+    std::memcpy(&word, c, 8);
+    if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
+        // Eight bit characters, the usual case: their 0/1 values (the first
+        // in the lowest byte) gathered by one multiplication into the top
+        // byte, the first character as the most significant bit. Every
+        // partial product lands on a bit of its own, so nothing carries.
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bit characters as a word");
+        return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
+    }
     // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.
     int sum = 0;
     for (int i = 0; i < 8; ++i)
@@ -47,47 +58,58 @@ void TStreamDecoder::ResetAssembler() {
 }
 
 int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
-    // A chunk is at most what the receive buffer holds; the scratch has room
-    // for eight bit characters per entry.
-    char scratchFixed[8 * 128];
-    std::string scratchLarge;
-    char* scratch = scratchFixed;
+    // The bytes that become bit characters, in order; the assembler takes
+    // them eight bits at a time. A chunk is at most what the receive buffer
+    // holds, larger ones go to the heap.
+    uint8_t scratchFixed[128];
+    std::vector<uint8_t> scratchLarge;
+    uint8_t* scratch = scratchFixed;
     if (Count > 128) {
-        scratchLarge.resize(static_cast<std::size_t>(Count) * 8);
-        scratch = &scratchLarge[0];
+        scratchLarge.resize(static_cast<std::size_t>(Count));
+        scratch = scratchLarge.data();
     }
-    std::size_t bits = 0;
+    std::size_t used = 0;
     int carried = 0;
+    // The Motorola switch counts as it is at each entry. Only a call that
+    // reaches the window can change it, so it is read again after each.
+    bool mot = On(TSwitch::cbx_mot);
 
     for (int pos = 0; pos < Count; ++pos) {
-        bool consumed = false;
-        if (pos < Count - 6) {
-            if (Entries[pos] == 0xAA && Entries[pos + 1] == 0xAA && Entries[pos + 2] == 0xAA) {
-                ShowDeviceInfo(Entries[pos + 3], Entries[pos + 4], Entries[pos + 5]);
-                pos += 5;
-                consumed = true;
-            }
-        } else if (Entries[pos] == 0xAA) {
-            // A record may start here but cannot be seen whole yet: carry the
-            // tail to the front so the next chunk examines it again.
-            carried = Count - pos;
-            std::memmove(Entries, Entries + pos,
-                         static_cast<std::size_t>(carried) * sizeof(int32_t));
-            break;
+        if (!mot) {
+            // Without Motorola collection, a run of entries up to the next
+            // 0xAA only becomes bit characters.
+            while (pos < Count && Entries[pos] != 0xAA)
+                scratch[used++] = static_cast<uint8_t>(Entries[pos++] & 0xFF);
+            if (pos == Count)
+                break;
         }
-        if (consumed)
-            continue;
-        std::memcpy(scratch + bits, ByteBits[Entries[pos] & 0xFF], 8);
-        bits += 8;
-        if (On(TSwitch::cbx_mot)) {
+        if (Entries[pos] == 0xAA) {
+            if (pos >= Count - 6) {
+                // A record may start here but cannot be seen whole yet: carry
+                // the tail to the front so the next chunk examines it again.
+                carried = Count - pos;
+                std::memmove(Entries, Entries + pos,
+                             static_cast<std::size_t>(carried) * sizeof(int32_t));
+                break;
+            }
+            if (Entries[pos + 1] == 0xAA && Entries[pos + 2] == 0xAA) {
+                ShowDeviceInfo(Entries[pos + 3], Entries[pos + 4], Entries[pos + 5]);
+                mot = On(TSwitch::cbx_mot);
+                pos += 5;
+                continue;
+            }
+        }
+        scratch[used++] = static_cast<uint8_t>(Entries[pos] & 0xFF);
+        if (mot) {
             // Beyond the end of the chunk the look-ahead counts as "not 0xFF".
             int32_t lookAhead = pos + 3 < Count ? Entries[pos + 3] : -1;
             CollectMotorolaByte(Entries[pos], lookAhead);
+            mot = On(TSwitch::cbx_mot);
         }
     }
 
     if (On(TSwitch::cbx_dcc_stream))
-        AssembleBits(scratch, bits);
+        AssembleBytes(scratch, used);
     return carried;
 }
 

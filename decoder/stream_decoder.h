@@ -3,6 +3,7 @@
 #pragma once
 
 #include "decoder_host.h"
+#include "line_buffer.h"
 #include "packet_observer.h"
 
 #include <cstddef>
@@ -72,18 +73,34 @@ public:
 
 private:
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
-    void AppendFunctionGroup(std::string& text, int I) const;
-    void AppendFunctions13to20(std::string& text, int D) const;
-    void AppendFunctions21to28(std::string& text, int D) const;
-    void AppendSpeed28(std::string& text, int I) const;
-    void AppendSpeed128(std::string& text, int D) const;
+    void AppendFunctionGroup(TLineBuffer& text, int I) const;
+    void AppendFunctions13to20(TLineBuffer& text, int D) const;
+    void AppendFunctions21to28(TLineBuffer& text, int D) const;
+    void AppendSpeed28(TLineBuffer& text, int I) const;
+    void AppendSpeed128(TLineBuffer& text, int D) const;
+    // FormatAccessory's text appended; false, with nothing appended, where
+    // that text is empty.
+    bool AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper, int32_t lower) const;
     void AssembleBits(const char* bits, std::size_t count);
     void NotifyPacketObserver(std::size_t bitsAfter);
+    // The same for received bytes, each as its eight bits.
+    void AssembleBytes(const uint8_t* bytes, std::size_t count);
+    // At a start bit: shows the pending Bitstream log line and gap line and
+    // opens the Packet text.
+    void StartPacket();
+    // At an end bit: the one place where a finished packet leaves the
+    // assembler, with its Packet text and byte count. bitsAfter: the bit
+    // characters of the chunk that follow the end bit, for the observer.
+    void CompletePacket(std::size_t bitsAfter);
+    // Bits of the chunk after those AssembleBits is given, while the byte
+    // path hands it the rest of one byte.
+    std::size_t BitsAfterPass = 0;
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
     bool On(TSwitch s) const { return Host.IsChecked(s); }
 
     TDecoderHost& Host;
     // Reused for every line so composing a line allocates nothing.
+    TLineBuffer Composed;
     std::string Line;
     // The eight bit characters of every byte value, built once from
     // ByteToHex and HexDigitToBits.

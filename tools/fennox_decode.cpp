@@ -2,6 +2,7 @@
 // the Monitor log lines the window would show, without a window.
 #include "decode_options.h"
 #include "headless_host.h"
+#include "line_output.h"
 #include "rx_collector.h"
 #include "stream_decoder.h"
 
@@ -16,52 +17,21 @@
 
 namespace {
 
-// Writes lines to a stream, each byte as the Latin-1 character of its value
-// encoded in UTF-8. Remembers the first failure so main can report it.
-class TLineWriter {
+// Hands the decoder's lines straight to the two outputs.
+class TDecodeHost final : public THeadlessHost {
 public:
-    TLineWriter(std::FILE* file, std::string name) : File(file), Name(std::move(name)) {}
+    TDecodeHost(TLineOutput& monitor, TLineOutput* bitstream)
+        : Monitor(monitor), Bitstream(bitstream) {}
 
-    void Write(const std::string& line) {
-        if (Failed)
-            return;
-        Buffer.clear();
-        for (unsigned char c : line) {
-            if (c < 0x80) {
-                Buffer.push_back(static_cast<char>(c));
-            } else {
-                Buffer.push_back(static_cast<char>(0xC0 | (c >> 6)));
-                Buffer.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-            }
-        }
-        Buffer.push_back('\n');
-        if (std::fwrite(Buffer.data(), 1, Buffer.size(), File) != Buffer.size())
-            Fail();
+    void AppendMonitorLine(const std::string& line) override { Monitor.Write(line); }
+    void AppendBitstreamLine(const std::string& line) override {
+        if (Bitstream)
+            Bitstream->Write(line);
     }
-
-    // Flushes and closes (standard output is only flushed).
-    bool Finish(bool close) {
-        if (!Failed && std::fflush(File) != 0)
-            Fail();
-        if (close && std::fclose(File) != 0 && !Failed)
-            Fail();
-        return !Failed;
-    }
-
-    bool HasFailed() const { return Failed; }
-    const std::string& ErrorText() const { return Error; }
 
 private:
-    void Fail() {
-        Failed = true;
-        Error = "fennox-decode: cannot write " + Name + ": " + std::strerror(errno);
-    }
-
-    std::FILE* File;
-    std::string Name;
-    std::string Buffer;
-    bool Failed = false;
-    std::string Error;
+    TLineOutput& Monitor;
+    TLineOutput* Bitstream;
 };
 
 } // namespace
@@ -96,31 +66,27 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::FILE* bitstreamFile = nullptr;
+    int bitstreamFd = -1;
     if (!options.BitstreamOut.empty()) {
-        bitstreamFile = std::fopen(options.BitstreamOut.c_str(), "wb");
-        if (!bitstreamFile) {
+        bitstreamFd =
+            open(options.BitstreamOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (bitstreamFd < 0) {
             std::fprintf(stderr, "fennox-decode: cannot write %s: %s\n",
                          options.BitstreamOut.c_str(), std::strerror(errno));
             return 1;
         }
     }
 
-    static char stdoutBuffer[1 << 16];
-    std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer);
-    TLineWriter monitor(stdout, "standard output");
-    TLineWriter bitstream(bitstreamFile, options.BitstreamOut);
+    TLineOutput monitor(STDOUT_FILENO, "standard output");
+    TLineOutput bitstream(bitstreamFd, options.BitstreamOut);
 
-    THeadlessHost host;
+    TDecodeHost host(monitor, bitstreamFd >= 0 ? &bitstream : nullptr);
     for (int i = 0; i < SwitchCount; ++i)
         host.SetChecked(static_cast<TSwitch>(i), options.Checked[i]);
     host.SetMinText(options.MinText);
     host.SetMaxText(options.MaxText);
     if (options.HasClock)
         host.SetFixedTime(options.ClockText);
-    host.OnMonitorLine = [&](const std::string& line) { monitor.Write(line); };
-    if (bitstreamFile)
-        host.OnBitstreamLine = [&](const std::string& line) { bitstream.Write(line); };
 
     TStreamDecoder decoder(host);
     TRxBuffer rx;
@@ -146,7 +112,7 @@ int main(int argc, char** argv) {
         close(inputFd);
 
     const bool monitorOk = monitor.Finish(false);
-    const bool bitstreamOk = !bitstreamFile || bitstream.Finish(true);
+    const bool bitstreamOk = bitstreamFd < 0 || bitstream.Finish(true);
     if (!monitorOk)
         std::fprintf(stderr, "%s\n", monitor.ErrorText().c_str());
     if (!bitstreamOk)

@@ -51,6 +51,17 @@ TEST(Conversions, BitsToByteReadsMostSignificantFirst) {
     EXPECT_EQ(TStreamDecoder::BitsToByte("00000002"), 2);
 }
 
+TEST(Conversions, BitsToByteForEveryByteAndCharactersNextToTheBitCharacters) {
+    for (int v = 0; v < 256; ++v)
+        EXPECT_EQ(TStreamDecoder::BitsToByte(BitsOf(v).c_str()), v) << v;
+    // '1' and '0' differ from '/' (47) and '2' (50) in one low bit only.
+    EXPECT_EQ(TStreamDecoder::BitsToByte("1111111/"), 254 - 1);
+    EXPECT_EQ(TStreamDecoder::BitsToByte("21111111"), 255 + 128);
+    EXPECT_EQ(TStreamDecoder::BitsToByte("\xB0"
+                                         "0000000"),
+              (0xB0 - 48) * 128);
+}
+
 TEST_F(ChunkFraming, EveryByteBecomesItsEightBits) {
     for (int i = 0; i < 50; ++i)
         chunk[i] = i * 5;

@@ -83,6 +83,24 @@ TEST(NumberText, AppendIntMatchesPrintf) {
     }
 }
 
+TEST(NumberText, AppendIntMatchesPrintfForEveryNumberOfALogLine) {
+    // Addresses, switch numbers, CV numbers and speed steps, in both the
+    // text and the line buffer form; the widths the lines use and beyond.
+    TLineBuffer line;
+    for (int64_t v = -5; v <= 100005; ++v) {
+        for (int w : {0, 3, 5, 7}) {
+            char expected[32];
+            std::snprintf(expected, sizeof expected, "%*lld", w, static_cast<long long>(v));
+            std::string out;
+            AppendInt(out, v, w);
+            ASSERT_EQ(out, expected) << v << " width " << w;
+            line.Clear();
+            AppendInt(line, v, w);
+            ASSERT_EQ(line.Text(), expected) << v << " width " << w;
+        }
+    }
+}
+
 TEST(NumberText, AppendHexMatchesPrintf) {
     for (uint32_t v : {0u, 1u, 9u, 10u, 15u, 16u, 255u, 0xABCDu, 0xFFFFFFFFu}) {
         char expected[16];

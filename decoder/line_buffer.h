@@ -1,0 +1,60 @@
+// A line under composition. Appending is a bounds check and a copy, inline,
+// so a line of many small fragments costs little; the fragments of literal
+// text are copied with their length known at compile time.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <string>
+
+class TLineBuffer {
+public:
+    TLineBuffer() : Storage(new char[256]), Capacity(256) {}
+
+    void Clear() { Used = 0; }
+    bool Empty() const { return Used == 0; }
+    std::size_t Size() const { return Used; }
+    const char* Data() const { return Storage.get(); }
+    // Drops what was appended after the first size characters.
+    void Truncate(std::size_t size) { Used = size < Used ? size : Used; }
+
+    void Append(char c) {
+        Reserve(1);
+        Storage[Used++] = c;
+    }
+    void Append(const char* text, std::size_t size) {
+        Reserve(size);
+        std::memcpy(Storage.get() + Used, text, size);
+        Used += size;
+    }
+    template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
+    // The first literal when first is true, else the second.
+    template <std::size_t N, std::size_t M>
+    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
+        if (first)
+            Append(a);
+        else
+            Append(b);
+    }
+    void Append(const std::string& text) { Append(text.data(), text.size()); }
+
+    std::string Text() const { return std::string(Storage.get(), Used); }
+
+private:
+    void Reserve(std::size_t size) {
+        if (Capacity - Used < size)
+            Enlarge(size);
+    }
+    void Enlarge(std::size_t size) {
+        const std::size_t capacity = Used + size + Capacity;
+        std::unique_ptr<char[]> larger(new char[capacity]);
+        std::memcpy(larger.get(), Storage.get(), Used);
+        Storage = std::move(larger);
+        Capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> Storage;
+    std::size_t Capacity;
+    std::size_t Used = 0;
+};
