@@ -133,6 +133,36 @@ TEST(LogStore, WritesUtf8WithCrLfAfterEveryLineInPieces) {
     EXPECT_FALSE(big.WriteUtf8CrLf([](const char*, size_t) { return false; }));
 }
 
+TEST(LogStore, WritesTheSingleBytesUnchangedWithCrLf) {
+    TLogStore store;
+    std::string out;
+    auto sink = [&out](const char* data, size_t size) {
+        out.append(data, size);
+        return true;
+    };
+    EXPECT_TRUE(store.WriteLatin1CrLf(sink));
+    EXPECT_EQ(out, "");
+    store.Append("R\xFC"
+                 "ckw. \xE4");
+    store.Append("");
+    EXPECT_TRUE(store.WriteLatin1CrLf(sink));
+    EXPECT_EQ(out, "R\xFC"
+                   "ckw. \xE4\r\n\r\n");
+    // Long logs go in more than one piece; a refusing sink stops it.
+    for (int i = 0; i < 5000; ++i)
+        store.Append(Repeat('\xFC', 100));
+    int pieces = 0;
+    out.clear();
+    EXPECT_TRUE(store.WriteLatin1CrLf([&](const char* data, size_t size) {
+        ++pieces;
+        out.append(data, size);
+        return true;
+    }));
+    EXPECT_GT(pieces, 1);
+    EXPECT_EQ(out.size(), 12u + 5000u * 102);
+    EXPECT_FALSE(store.WriteLatin1CrLf([](const char*, size_t) { return false; }));
+}
+
 // --- The widget --------------------------------------------------------------
 
 struct LogWidgetTest : ::testing::Test {
