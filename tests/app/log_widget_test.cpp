@@ -254,6 +254,27 @@ TEST_F(LogWidgetTest, ClickDragAndShiftClickSelectWithTheMouse) {
     EXPECT_EQ(Model.CaretPos(), (TLogPos{1, 23}));
 }
 
+TEST_F(LogWidgetTest, DraggingAboveTheViewScrollsAndSelectsOnTheTimer) {
+    for (int i = 0; i < 200; ++i)
+        Append("Zeile " + std::to_string(i));
+    const size_t top = Model.TopRow();
+    ASSERT_GT(top, 10u);
+    QWidget* vp = Log->viewport();
+    const TLogPos start = Model.PosAtRow(top + 2, 0);
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, PointOf(start));
+    QMouseEvent move(QEvent::MouseMove, QPoint(10, -5), vp->mapToGlobal(QPoint(10, -5)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &move);
+    // A row a tick while the pointer stays outside.
+    EXPECT_TRUE(WaitFor([&] { return Model.TopRow() + 3 <= top; }));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(10, -5));
+    const size_t stopped = Model.TopRow();
+    EXPECT_EQ(Model.AnchorPos(), start);
+    EXPECT_EQ(Model.CaretPos().Line, Model.LineOfRow(stopped));
+    QTest::qWait(200);
+    EXPECT_EQ(Model.TopRow(), stopped);
+}
+
 TEST_F(LogWidgetTest, DoubleClickSelectsAWord) {
     Append("Lok     3 (28 Step) R\xFC"
            "ckw.");
