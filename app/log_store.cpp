@@ -125,6 +125,14 @@ std::string TLogStore::Text(TLogPos from, TLogPos to) const {
 }
 
 bool TLogStore::WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const {
+    return WriteCrLf(true, sink);
+}
+
+bool TLogStore::WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const {
+    return WriteCrLf(false, sink);
+}
+
+bool TLogStore::WriteCrLf(bool utf8, const std::function<bool(const char*, size_t)>& sink) const {
     // Pieces of a quarter megabyte: few calls, little memory.
     constexpr size_t Piece = 256 * 1024;
     std::string buffer;
@@ -133,9 +141,9 @@ bool TLogStore::WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& si
         const std::string_view line = Line(i);
         for (size_t k = 0; k < line.size();) {
             // Runs of ASCII go over in one copy; only bytes 0x80..0xFF grow to
-            // two UTF-8 bytes.
+            // two UTF-8 bytes. Single bytes stay single: the line is one run.
             size_t run = k;
-            while (run < line.size() && static_cast<unsigned char>(line[run]) < 0x80)
+            while (run < line.size() && (!utf8 || static_cast<unsigned char>(line[run]) < 0x80))
                 ++run;
             buffer.append(line.data() + k, run - k);
             if (run < line.size()) {

@@ -134,6 +134,9 @@ public:
     // Hands the text to sink in pieces as UTF-8, each line followed by CR LF;
     // stops and returns false as soon as sink does.
     bool WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const;
+    // The same with every byte as it is, for a file in a single-byte code
+    // page (Windows' ANSI code page holds the Latin-1 letters at their values).
+    bool WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const;
 
     // Bytes held for the lines, for the benchmark and the tests.
     size_t BytesInUse() const { return Bytes.Size(); }
@@ -141,6 +144,7 @@ public:
 
 private:
     void Compact();
+    bool WriteCrLf(bool utf8, const std::function<bool(const char*, size_t)>& sink) const;
 
     TPodArray<char> Bytes;
     TPodArray<uint64_t> Starts;

@@ -1,8 +1,11 @@
-// One log text field (the Monitor log or the Bitstream log). The window talks
-// to the log only through this class, so the widget underneath can be
-// replaced without touching the rest.
+// One log text field (the Monitor log or the Bitstream log): its model and
+// the Qt widget that shows it. The window talks to the log only through this
+// class, so the widget underneath can be replaced without touching the rest.
 #pragma once
 
+#include "log_model.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +19,13 @@ class TLogWidget;
 class TLogView {
 public:
     explicit TLogView(QWidget* parent);
+    ~TLogView();
+    TLogView(const TLogView&) = delete;
+    TLogView& operator=(const TLogView&) = delete;
 
     QWidget* Widget() const;
-    TLogWidget* View() const { return Log; }
+    TLogWidget* View() const;
+    TLogModel& Model() { return Text; }
 
     // Appends one line at the end. While the view shows the end it keeps
     // showing it; when the user has scrolled up it stays where it was.
@@ -41,5 +48,7 @@ public:
     QString SelectedText() const;
 
 private:
-    TLogWidget* Log;
+    // The model first: the widget points at it and goes before it.
+    TLogModel Text;
+    QPointer<TLogWidget> Log;
 };

@@ -2,35 +2,45 @@
 
 #include "log_widget.h"
 
+#include <QIODevice>
 #include <QScrollBar>
 
-TLogView::TLogView(QWidget* parent) : Log(new TLogWidget(parent)) {}
+TLogView::TLogView(QWidget* parent) : Log(new TLogWidget(Text, parent)) {}
+
+TLogView::~TLogView() {
+    // Unless its parent has taken it with it already.
+    delete Log.data();
+}
 
 QWidget* TLogView::Widget() const {
+    return Log;
+}
+
+TLogWidget* TLogView::View() const {
     return Log;
 }
 
 void TLogView::AppendLine(const QString& line) {
     // Characters outside Latin-1 become '?', as when typed into the log.
     const QByteArray bytes = line.toLatin1();
-    Log->AppendLatin1(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    Text.AppendLatin1(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
 void TLogView::AppendLatin1(const std::string& line) {
-    Log->AppendLatin1(line);
+    Text.AppendLatin1(line);
 }
 
 void TLogView::Clear() {
-    Log->Clear();
+    Text.Clear();
 }
 
 int TLogView::LineCount() const {
-    return static_cast<int>(Log->LineCount());
+    return static_cast<int>(Text.LineCount());
 }
 
 QStringList TLogView::Lines() const {
     QStringList lines;
-    const TLogStore& store = Log->Store();
+    const TLogStore& store = Text.Store();
     lines.reserve(static_cast<qsizetype>(store.LineCount()));
     for (size_t i = 0; i < store.LineCount(); ++i) {
         const std::string_view line = store.Line(i);
@@ -40,12 +50,14 @@ QStringList TLogView::Lines() const {
 }
 
 void TLogView::SelectAllAndCopy() {
-    Log->SelectAll();
+    Text.SelectAll();
     Log->Copy();
 }
 
 bool TLogView::WriteTo(QIODevice& device) const {
-    return Log->WriteTo(device);
+    return Text.WriteUtf8CrLf([&device](const char* data, size_t size) {
+        return device.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+    });
 }
 
 QScrollBar* TLogView::ScrollBar() const {
@@ -53,5 +65,6 @@ QScrollBar* TLogView::ScrollBar() const {
 }
 
 QString TLogView::SelectedText() const {
-    return Log->SelectedText();
+    const std::string text = Text.SelectedText();
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
