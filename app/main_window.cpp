@@ -2,102 +2,69 @@
 // window's side of the decoder host.
 #include "main_window.h"
 
-#include "classic_group_box.h"
-#include "clickable_image.h"
-#include "clock_text.h"
-#include "error_box.h"
-#include "fonts.h"
 #include "ini_file.h"
-#include "log_view.h"
+#include "latin1_text.h"
+#include "port_names.h"
 
-#include <QCheckBox>
-#include <QFileDialog>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSplitter>
-#include <QTimer>
-
+#include <exception>
 #include <stdexcept>
 
 const char* const DccStandardsUrl =
     "https://www.nmra.org/index-nmra-standards-and-recommended-practices";
 
-namespace {
-
-template <typename T> T* Make(QWidget* parent, const char* name) {
-    T* w = new T(parent);
-    w->setObjectName(name);
-    return w;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width, int height, bool bold = false) {
-    QPushButton* b = Make<QPushButton>(parent, name);
-    b->setText(caption);
-    b->setGeometry(left, top, width, height);
-    b->setFont(ControlFont(bold));
-    return b;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, int left,
-                        int top, int width = 150, int height = 17) {
-    QCheckBox* c = Make<QCheckBox>(parent, name);
-    c->setText(caption);
-    c->setGeometry(left, top, width, height);
-    return c;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    QLabel* l = Make<QLabel>(parent, name);
-    l->setText(caption);
-    l->move(left, top);
-    l->adjustSize();
-    return l;
-}
-
-QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const QString& caption, int width,
-                        int height) {
-    QGroupBox* g = Make<TClassicGroupBox>(parent, name);
-    g->setTitle(caption);
-    g->resize(width, height);
-    return g;
-}
-
-void Place(QWidget* w, const TRect& r) {
-    w->setGeometry(r.Left, r.Top, r.Width, r.Height);
-}
-
-} // namespace
-
-TfrmMain::TfrmMain(const QString& programPath)
-    : QWidget(nullptr), StreamDecoder(*this),
-      SettingsFile(QString::fromStdString(SettingsFileName(programPath.toStdString()))) {
-    setObjectName("frmMain");
-    setFont(ControlFont());
+TfrmMain::TfrmMain(TPlatform& platform)
+    : TForm("frmMain"), Panel1("Panel1", this), Label1("Label1", &Panel1),
+      btnCheck("btnCheck", &Panel1), RadioGroupComPort("RadioGroupComPort", &Panel1),
+      rad_com1("rad_com1", &Panel1, PortGroup), rad_com2("rad_com2", &Panel1, PortGroup),
+      rad_com3("rad_com3", &Panel1, PortGroup), rad_com4("rad_com4", &Panel1, PortGroup),
+      rad_com5("rad_com5", &Panel1, PortGroup), rad_com6("rad_com6", &Panel1, PortGroup),
+      rad_com7("rad_com7", &Panel1, PortGroup), rad_com8("rad_com8", &Panel1, PortGroup),
+      rad_com9("rad_com9", &Panel1, PortGroup), RadCom{&rad_com1, &rad_com2, &rad_com3,
+                                                       &rad_com4, &rad_com5, &rad_com6,
+                                                       &rad_com7, &rad_com8, &rad_com9},
+      GroupBoxHardware("GroupBoxHardware", &Panel1), Label2("Label2", &GroupBoxHardware),
+      Label3("Label3", &GroupBoxHardware), Label5("Label5", &GroupBoxHardware),
+      cbx_mot("cbx_mot", &GroupBoxHardware), cbx_dcc_stream("cbx_dcc_stream", &GroupBoxHardware),
+      Label4("Label4", &GroupBoxHardware), edt_version("edt_version", &GroupBoxHardware),
+      GroupBoxTextfeld("GroupBoxTextfeld", &Panel1), btn_clear("btn_clear", &GroupBoxTextfeld),
+      btn_save("btn_save", &GroupBoxTextfeld), btn_clipboard("btn_clipboard", &GroupBoxTextfeld),
+      btnStart("btnStart", &Panel1), btnStop("btnStop", &Panel1), btnClose("btnClose", &Panel1),
+      GroupBoxAnzeige1("GroupBoxAnzeige1", &Panel1), cbx_time("cbx_time", &GroupBoxAnzeige1),
+      cbx_binaer("cbx_binaer", &GroupBoxAnzeige1),
+      cbx_bitstream("cbx_bitstream", &GroupBoxAnzeige1),
+      cbx_schrott("cbx_schrott", &GroupBoxAnzeige1),
+      cbx_only_once("cbx_only_once", &GroupBoxAnzeige1), GroupBoxFilter("GroupBoxFilter", &Panel1),
+      cbx_filter("cbx_filter", &GroupBoxFilter), edt_min("edt_min", &GroupBoxFilter),
+      Label6("Label6", &GroupBoxFilter), edt_max("edt_max", &GroupBoxFilter),
+      GroupBoxAnzeigeSchalt("GroupBoxAnzeigeSchalt", &Panel1),
+      cbx_schaltbefehle("cbx_schaltbefehle", &GroupBoxAnzeigeSchalt),
+      cbx_nur_ON("cbx_nur_ON", &GroupBoxAnzeigeSchalt),
+      GroupBoxAnzeigeLok("GroupBoxAnzeigeLok", &Panel1),
+      cbx_lokbefehle_s("cbx_lokbefehle_s", &GroupBoxAnzeigeLok),
+      cbx_lokbefehle_f("cbx_lokbefehle_f", &GroupBoxAnzeigeLok),
+      cbx_railcom("cbx_railcom", &GroupBoxAnzeigeLok), cbx_idle("cbx_idle", &GroupBoxAnzeigeLok),
+      cbx_sonstige("cbx_sonstige", &GroupBoxAnzeigeLok), cbx_cv("cbx_cv", &GroupBoxAnzeigeLok),
+      Image1("Image1", &Panel1), ProgressBar2("ProgressBar2", &Panel1), Memo1("Memo1", this),
+      Splitter1("Splitter1", this), Memo2("Memo2", this), Timer1("Timer1", this),
+      StreamDecoder(*this), Platform(platform),
+      SettingsFile(SettingsFileName(platform.ProgramPath())) {
     BuildControls();
     ConnectHandlers();
 
     // The constructor's defaults, in order; the settings file comes last.
-    move(50, 50);
-    setWindowTitle("Fennox V1.18");
-    Label1->setText("27-11-2015");
-    Label1->adjustSize();
-    btnStart->setEnabled(false);
-    btnStop->setEnabled(false);
-    btnCheck->setEnabled(true);
-    Timer1->setInterval(10);
+    Move(50, 50);
+    SetCaption("Fennox V1.18");
+    Label1.SetCaption("27-11-2015");
+    btnStart.SetEnabled(false);
+    btnStop.SetEnabled(false);
+    btnCheck.SetEnabled(true);
+    Timer1.SetInterval(10);
     ReadSize = 255;
-    ProgressBar2->setRange(0, 4096);
+    ProgressBar2.SetRange(0, 4096);
     SetGauge(0);
-    rad_com1->setChecked(true);
-    cbx_mot->setChecked(false);
-    cbx_dcc_stream->setChecked(false);
+    rad_com1.SetChecked(true);
+    cbx_mot.SetChecked(false);
+    cbx_dcc_stream.SetChecked(false);
     ArrangeControls();
     ReadProgIni();
 }
@@ -106,291 +73,272 @@ TfrmMain::~TfrmMain() {
     SetComLinkHook({});
 }
 
+void TfrmMain::SetObserver(TControlObserver* observer) {
+    TControl::SetObserver(observer);
+    for (TControl* c : AllControls)
+        c->SetObserver(observer);
+}
+
 void TfrmMain::BuildControls() {
-    Panel1 = Make<QWidget>(this, "Panel1");
-    Panel1->setFixedWidth(Panel1Width);
+    AllControls = {&Panel1,
+                   &Label1,
+                   &btnCheck,
+                   &RadioGroupComPort,
+                   &rad_com1,
+                   &rad_com2,
+                   &rad_com3,
+                   &rad_com4,
+                   &rad_com5,
+                   &rad_com6,
+                   &rad_com7,
+                   &rad_com8,
+                   &rad_com9,
+                   &GroupBoxHardware,
+                   &Label2,
+                   &Label3,
+                   &Label5,
+                   &cbx_mot,
+                   &cbx_dcc_stream,
+                   &Label4,
+                   &edt_version,
+                   &GroupBoxTextfeld,
+                   &btn_clear,
+                   &btn_save,
+                   &btn_clipboard,
+                   &btnStart,
+                   &btnStop,
+                   &btnClose,
+                   &GroupBoxAnzeige1,
+                   &cbx_time,
+                   &cbx_binaer,
+                   &cbx_bitstream,
+                   &cbx_schrott,
+                   &cbx_only_once,
+                   &GroupBoxFilter,
+                   &cbx_filter,
+                   &edt_min,
+                   &Label6,
+                   &edt_max,
+                   &GroupBoxAnzeigeSchalt,
+                   &cbx_schaltbefehle,
+                   &cbx_nur_ON,
+                   &GroupBoxAnzeigeLok,
+                   &cbx_lokbefehle_s,
+                   &cbx_lokbefehle_f,
+                   &cbx_railcom,
+                   &cbx_idle,
+                   &cbx_sonstige,
+                   &cbx_cv,
+                   &Image1,
+                   &ProgressBar2,
+                   &Memo1,
+                   &Splitter1,
+                   &Memo2,
+                   &Timer1};
 
-    Label1 = MakeLabel(Panel1, "Label1", QString(), 112, 8);
-    btnCheck = MakeButton(Panel1, "btnCheck", "COM Suche", 16, 16, 75, 25);
-
-    RadioGroupComPort = MakeGroupBox(Panel1, "RadioGroupComPort", "COM-Port", 169, 89);
-    // The port choices lie over the frame as children of the panel, so they
-    // form one group of their own.
-    static const char* const radioNames[9] = {"rad_com1", "rad_com2", "rad_com3",
-                                              "rad_com4", "rad_com5", "rad_com6",
-                                              "rad_com7", "rad_com8", "rad_com9"};
+    const auto place = [](TControl& c, int left, int top, int width, int height) {
+        c.SetGeometry({left, top, width, height});
+    };
+    Panel1.SetGeometry({0, 0, Panel1Width, 0});
+    // Labels size themselves to their text in the front end; only their
+    // place is fixed.
+    place(Label1, 112, 8, 0, 0);
+    btnCheck.SetCaption("COM Suche");
+    place(btnCheck, 16, 16, 75, 25);
+    RadioGroupComPort.SetCaption("COM-Port");
+    place(RadioGroupComPort, 0, 0, 169, 89);
+    static const int radioPos[9][2] = {{6, 56},  {6, 72},  {6, 88},   {6, 104}, {60, 56},
+                                       {60, 72}, {60, 88}, {60, 104}, {114, 56}};
     for (int i = 0; i < 9; ++i) {
-        QRadioButton* r = Make<QRadioButton>(Panel1, radioNames[i]);
-        r->setText(QString("Com%1").arg(i + 1));
-        RadCom[i] = r;
+        RadCom[i]->SetCaption("Com" + std::to_string(i + 1));
+        place(*RadCom[i], radioPos[i][0], radioPos[i][1], i == 8 ? 49 : 57, 17);
+        // Each port choice shows the device it stands for.
+        RadCom[i]->SetHint(PortDevicePath(PortName(i + 1)));
     }
-    rad_com1 = RadCom[0], rad_com2 = RadCom[1], rad_com3 = RadCom[2];
-    rad_com4 = RadCom[3], rad_com5 = RadCom[4], rad_com6 = RadCom[5];
-    rad_com7 = RadCom[6], rad_com8 = RadCom[7], rad_com9 = RadCom[8];
 
-    GroupBoxHardware = MakeGroupBox(Panel1, "GroupBoxHardware", "Fennox Hardware Info", 169, 113);
-    Label2 = MakeLabel(GroupBoxHardware, "Label2", "Diese Parameter werden vom", 8, 16);
-    Label3 = MakeLabel(GroupBoxHardware, "Label3", "Fennox \u00fcbertragen und k\u00f6nnen", 8, 29);
-    Label5 = MakeLabel(GroupBoxHardware, "Label5", "hier NICHT ver\u00e4ndert werden!", 8, 42);
-    cbx_mot = MakeCheckBox(GroupBoxHardware, "cbx_mot", "Mot", 10, 60, 52, 17);
-    cbx_dcc_stream = MakeCheckBox(GroupBoxHardware, "cbx_dcc_stream", "DCC", 75, 60, 68, 17);
-    Label4 = MakeLabel(GroupBoxHardware, "Label4", "SW Version", 10, 87);
-    edt_version = Make<QLineEdit>(GroupBoxHardware, "edt_version");
-    edt_version->setGeometry(75, 84, 75, 21);
-    edt_version->setEnabled(false);
-    DisableKeepingTheLook(GroupBoxHardware, {edt_version});
+    GroupBoxHardware.SetCaption("Fennox Hardware Info");
+    place(GroupBoxHardware, 0, 0, 169, 113);
+    // Shown for reading only: none of its controls can be operated.
+    GroupBoxHardware.SetEnabled(false);
+    Label2.SetCaption("Diese Parameter werden vom");
+    place(Label2, 8, 16, 0, 0);
+    Label3.SetCaption("Fennox \xC3\xBC"
+                      "bertragen und k\xC3\xB6"
+                      "nnen");
+    place(Label3, 8, 29, 0, 0);
+    Label5.SetCaption("hier NICHT ver\xC3\xA4"
+                      "ndert werden!");
+    place(Label5, 8, 42, 0, 0);
+    cbx_mot.SetCaption("Mot");
+    place(cbx_mot, 10, 60, 52, 17);
+    cbx_dcc_stream.SetCaption("DCC");
+    place(cbx_dcc_stream, 75, 60, 68, 17);
+    Label4.SetCaption("SW Version");
+    place(Label4, 10, 87, 0, 0);
+    place(edt_version, 75, 84, 75, 21);
+    edt_version.SetEnabled(false);
 
-    GroupBoxTextfeld = MakeGroupBox(Panel1, "GroupBoxTextfeld", "Textfeld", 169, 81);
-    btn_clear = MakeButton(GroupBoxTextfeld, "btn_clear", "l\u00f6schen", 8, 16, 73, 25);
-    btn_save = MakeButton(GroupBoxTextfeld, "btn_save", "speichern", 86, 16, 75, 25);
-    btn_clipboard =
-        MakeButton(GroupBoxTextfeld, "btn_clipboard", "Copy to Clipboard", 7, 47, 154, 25);
+    GroupBoxTextfeld.SetCaption("Textfeld");
+    place(GroupBoxTextfeld, 0, 0, 169, 81);
+    btn_clear.SetCaption("l\xC3\xB6"
+                         "schen");
+    place(btn_clear, 8, 16, 73, 25);
+    btn_save.SetCaption("speichern");
+    place(btn_save, 86, 16, 75, 25);
+    btn_clipboard.SetCaption("Copy to Clipboard");
+    place(btn_clipboard, 7, 47, 154, 25);
 
-    btnStart = MakeButton(Panel1, "btnStart", "Start", 8, 0, 153, 25, true);
-    btnStop = MakeButton(Panel1, "btnStop", "Stop", 8, 0, 153, 25, true);
-    btnClose = MakeButton(Panel1, "btnClose", "Ende", 0, 0, 153, 19, true);
+    btnStart.SetCaption("Start");
+    btnStart.Bold = true;
+    place(btnStart, 8, 0, 153, 25);
+    btnStop.SetCaption("Stop");
+    btnStop.Bold = true;
+    place(btnStop, 8, 0, 153, 25);
+    btnClose.SetCaption("Ende");
+    btnClose.Bold = true;
+    place(btnClose, 0, 0, 153, 19);
 
-    GroupBoxAnzeige1 = MakeGroupBox(Panel1, "GroupBoxAnzeige1", "Anzeige-Art", 169, 127);
-    cbx_time = MakeCheckBox(GroupBoxAnzeige1, "cbx_time", "auch Zeit anzeigen", 13, 20);
-    cbx_binaer = MakeCheckBox(GroupBoxAnzeige1, "cbx_binaer", "auch bin\u00e4r anzeigen", 13, 40);
-    cbx_bitstream =
-        MakeCheckBox(GroupBoxAnzeige1, "cbx_bitstream", "Bitstream-Fenster", 37, 60, 126, 17);
-    cbx_schrott = MakeCheckBox(GroupBoxAnzeige1, "cbx_schrott", "Schrott-Daten", 13, 80);
-    cbx_only_once = MakeCheckBox(GroupBoxAnzeige1, "cbx_only_once", "keine Doppelten", 13, 100);
+    GroupBoxAnzeige1.SetCaption("Anzeige-Art");
+    place(GroupBoxAnzeige1, 0, 0, 169, 127);
+    cbx_time.SetCaption("auch Zeit anzeigen");
+    place(cbx_time, 13, 20, 150, 17);
+    cbx_binaer.SetCaption("auch bin\xC3\xA4r anzeigen");
+    place(cbx_binaer, 13, 40, 150, 17);
+    cbx_bitstream.SetCaption("Bitstream-Fenster");
+    place(cbx_bitstream, 37, 60, 126, 17);
+    cbx_schrott.SetCaption("Schrott-Daten");
+    place(cbx_schrott, 13, 80, 150, 17);
+    cbx_only_once.SetCaption("keine Doppelten");
+    place(cbx_only_once, 13, 100, 150, 17);
 
-    GroupBoxFilter = MakeGroupBox(Panel1, "GroupBoxFilter", "Filter", 169, 66);
-    cbx_filter =
-        MakeCheckBox(GroupBoxFilter, "cbx_filter", "Filter auf Adress-Bereich", 8, 14, 155, 17);
-    cbx_filter->setToolTip("Es kann auf Adress-Bereiche gefiltert werden. Nur Adressen zwischen "
-                           "MIN und MAX werden angezeigt");
-    edt_min = Make<QLineEdit>(GroupBoxFilter, "edt_min");
-    edt_min->setGeometry(11, 36, 54, 21);
-    edt_min->setToolTip("Adress-Filter: MIN Grenzwert");
-    Label6 = MakeLabel(GroupBoxFilter, "Label6", "bis", 72, 40);
-    edt_max = Make<QLineEdit>(GroupBoxFilter, "edt_max");
-    edt_max->setGeometry(96, 36, 54, 21);
-    edt_max->setToolTip("Adress-Filter: MAX Grenzwert");
+    GroupBoxFilter.SetCaption("Filter");
+    place(GroupBoxFilter, 0, 0, 169, 66);
+    cbx_filter.SetCaption("Filter auf Adress-Bereich");
+    cbx_filter.SetHint("Es kann auf Adress-Bereiche gefiltert werden. Nur Adressen zwischen "
+                       "MIN und MAX werden angezeigt");
+    place(cbx_filter, 8, 14, 155, 17);
+    edt_min.SetHint("Adress-Filter: MIN Grenzwert");
+    place(edt_min, 11, 36, 54, 21);
+    Label6.SetCaption("bis");
+    place(Label6, 72, 40, 0, 0);
+    edt_max.SetHint("Adress-Filter: MAX Grenzwert");
+    place(edt_max, 96, 36, 54, 21);
 
-    GroupBoxAnzeigeSchalt =
-        MakeGroupBox(Panel1, "GroupBoxAnzeigeSchalt", "Schalt Befehle", 169, 106);
-    cbx_schaltbefehle =
-        MakeCheckBox(GroupBoxAnzeigeSchalt, "cbx_schaltbefehle", "zeige Schalt-Befehle", 13, 20);
-    cbx_nur_ON = MakeCheckBox(GroupBoxAnzeigeSchalt, "cbx_nur_ON", "nur ON Befehle", 13, 40);
+    GroupBoxAnzeigeSchalt.SetCaption("Schalt Befehle");
+    place(GroupBoxAnzeigeSchalt, 0, 0, 169, 106);
+    cbx_schaltbefehle.SetCaption("zeige Schalt-Befehle");
+    place(cbx_schaltbefehle, 13, 20, 150, 17);
+    cbx_nur_ON.SetCaption("nur ON Befehle");
+    place(cbx_nur_ON, 13, 40, 150, 17);
 
-    GroupBoxAnzeigeLok = MakeGroupBox(Panel1, "GroupBoxAnzeigeLok", "LOK Befehle", 169, 151);
-    cbx_lokbefehle_s =
-        MakeCheckBox(GroupBoxAnzeigeLok, "cbx_lokbefehle_s", "zeige SPEED Befehle", 13, 20);
-    cbx_lokbefehle_f =
-        MakeCheckBox(GroupBoxAnzeigeLok, "cbx_lokbefehle_f", "zeige F-Befehle", 13, 40);
-    cbx_railcom = MakeCheckBox(GroupBoxAnzeigeLok, "cbx_railcom", "zeige RailCom-Befehle", 13, 60);
-    cbx_idle = MakeCheckBox(GroupBoxAnzeigeLok, "cbx_idle", "zeige Idle", 13, 78);
-    cbx_sonstige = MakeCheckBox(GroupBoxAnzeigeLok, "cbx_sonstige", "sonstige", 13, 96);
-    cbx_cv = MakeCheckBox(GroupBoxAnzeigeLok, "cbx_cv", "CV Befehle", 13, 114);
+    GroupBoxAnzeigeLok.SetCaption("LOK Befehle");
+    place(GroupBoxAnzeigeLok, 0, 0, 169, 151);
+    cbx_lokbefehle_s.SetCaption("zeige SPEED Befehle");
+    place(cbx_lokbefehle_s, 13, 20, 150, 17);
+    cbx_lokbefehle_f.SetCaption("zeige F-Befehle");
+    place(cbx_lokbefehle_f, 13, 40, 150, 17);
+    cbx_railcom.SetCaption("zeige RailCom-Befehle");
+    place(cbx_railcom, 13, 60, 150, 17);
+    cbx_idle.SetCaption("zeige Idle");
+    place(cbx_idle, 13, 78, 150, 17);
+    cbx_sonstige.SetCaption("sonstige");
+    place(cbx_sonstige, 13, 96, 150, 17);
+    cbx_cv.SetCaption("CV Befehle");
+    place(cbx_cv, 13, 114, 150, 17);
 
-    Image1 = new TClickableImage(Panel1);
-    Image1->setObjectName("Image1");
-    Image1->setToolTip("Zur WebSite");
-    Image1->setPixmap(DrawFennoxLogo());
-    Image1->resize(200, 32);
+    Image1.SetHint("Zur WebSite");
+    place(Image1, 0, 0, 200, 32);
+    ProgressBar2.SetHint("Anzeige F\xC3\xBC"
+                         "llstand des Eingangs-Puffers");
+    place(ProgressBar2, 0, 0, 0, 16);
 
-    ProgressBar2 = Make<QProgressBar>(Panel1, "ProgressBar2");
-    ProgressBar2->setToolTip("Anzeige F\u00fcllstand des Eingangs-Puffers");
-    ProgressBar2->setTextVisible(false);
-
-    // The port frame is drawn first so the choices lie on top of it.
-    RadioGroupComPort->lower();
-
-    Splitter1 = Make<QSplitter>(this, "Splitter1");
-    Splitter1->setHandleWidth(Splitter1Width);
-    Splitter1->setChildrenCollapsible(false);
-    Memo1 = std::make_unique<TLogView>(Splitter1);
-    Memo1->Widget()->setObjectName("Memo1");
-    Memo1->Widget()->setFont(MonitorFont());
-    // Not a tab stop: the keyboard walks the panel's controls.
-    Memo1->Widget()->setFocusPolicy(Qt::ClickFocus);
-    Memo2 = std::make_unique<TLogView>(Splitter1);
-    Memo2->Widget()->setObjectName("Memo2");
-    QPalette tip = Memo2->Widget()->palette();
-    tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, tip.color(QPalette::ToolTipText));
-    Memo2->Widget()->setPalette(tip);
-    Memo2->Widget()->hide();
-    Splitter1->addWidget(Memo1->Widget());
-    Splitter1->addWidget(Memo2->Widget());
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-
-    QHBoxLayout* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Panel1);
-    layout->addWidget(Splitter1, 1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName("SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setNameFilters({"*.txt (*.txt)", "alle (*)"});
-    SaveDialog1->setSizeGripEnabled(true);
-
-    // Each port choice shows the device it stands for.
-    for (int i = 0; i < 9; ++i)
-        RadCom[i]->setToolTip(QString::fromStdString(PortDevicePath(PortName(i + 1))));
+    // The Bitstream log and its splitter are shown by ArrangeControls when
+    // the Bitstream switch is on.
+    Splitter1.SetVisible(false);
+    Memo2.SetVisible(false);
+    place(Memo2, 0, 0, Memo2Width, 0);
+    place(Splitter1, 0, 0, Splitter1Width, 0);
 }
 
 void TfrmMain::ConnectHandlers() {
-    // toggled/textChanged fire for the program's own changes as for the
-    // user's, and only when the state really changes.
-    connect(btnCheck, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btnCheckClick(); }); });
-    connect(btnStart, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btnStartClick(); }); });
-    connect(btnStop, &QPushButton::clicked, this, [this] { Guarded([this] { btnStopClick(); }); });
-    connect(btnClose, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btnCloseClick(); }); });
-    for (QRadioButton* r : RadCom) {
-        connect(r, &QRadioButton::toggled, this, [this](bool on) {
-            if (on)
-                Guarded([this] { rad_comClick(); });
-        });
-    }
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    connect(btn_clear, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btn_clearClick(); }); });
-    connect(btn_save, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btn_saveClick(); }); });
-    connect(btn_clipboard, &QPushButton::clicked, this,
-            [this] { Guarded([this] { btn_clipboardClick(); }); });
-    connect(Image1, &TClickableImage::clicked, this,
-            [this] { Guarded([this] { Image1Click(); }); });
-    connect(cbx_filter, &QCheckBox::toggled, this,
-            [this] { Guarded([this] { cbx_filterClick(); }); });
-    connect(cbx_bitstream, &QCheckBox::toggled, this,
-            [this] { Guarded([this] { cbx_bitstreamClick(); }); });
-    connect(edt_min, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { edt_minChange(); }); });
-    connect(edt_max, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { edt_maxChange(); }); });
+    const auto guarded = [this](void (TfrmMain::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    btnCheck.OnClick = guarded(&TfrmMain::btnCheckClick);
+    btnStart.OnClick = guarded(&TfrmMain::btnStartClick);
+    btnStop.OnClick = guarded(&TfrmMain::btnStopClick);
+    btnClose.OnClick = guarded(&TfrmMain::btnCloseClick);
+    for (TRadioButton* r : RadCom)
+        r->OnClick = guarded(&TfrmMain::rad_comClick);
+    // The tick handles its own failures (its error box must count as part
+    // of the tick).
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+    btn_clear.OnClick = guarded(&TfrmMain::btn_clearClick);
+    btn_save.OnClick = guarded(&TfrmMain::btn_saveClick);
+    btn_clipboard.OnClick = guarded(&TfrmMain::btn_clipboardClick);
+    Image1.OnClick = guarded(&TfrmMain::Image1Click);
+    cbx_filter.OnClick = guarded(&TfrmMain::cbx_filterClick);
+    cbx_bitstream.OnClick = guarded(&TfrmMain::cbx_bitstreamClick);
+    edt_min.OnChange = guarded(&TfrmMain::edt_minChange);
+    edt_max.OnChange = guarded(&TfrmMain::edt_maxChange);
 
     TComLinkHook hook;
-    hook.ShowErrorBox = [](const std::string& caption, const std::string& text) {
-        ShowSystemErrorBox(QString::fromLocal8Bit(caption.c_str()),
-                           QString::fromLocal8Bit(text.c_str()));
+    hook.ShowErrorBox = [this](const std::string& caption, const std::string& text) {
+        Platform.ShowCommErrorBox(caption, text);
     };
     hook.RequestStop = [this] {
-        btnStart->setEnabled(true);
-        btnStop->setEnabled(false);
+        btnStart.SetEnabled(true);
+        btnStop.SetEnabled(false);
     };
     SetComLinkHook(hook);
 }
 
 void TfrmMain::Guarded(const std::function<void()>& handler) {
-    RunGuarded(handler);
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        Platform.ShowErrorBox(e.what());
+    } catch (...) {
+        Platform.ShowErrorBox("Unbekannter Fehler");
+    }
 }
 
 void TfrmMain::ArrangeControls() {
     const TPanelLayout l = ArrangeLayout(ControlSizes());
-    Place(btnCheck, l.btnCheck);
-    Place(RadioGroupComPort, l.RadioGroupComPort);
-    Place(GroupBoxHardware, l.GroupBoxHardware);
-    Place(GroupBoxTextfeld, l.GroupBoxTextfeld);
-    Place(btnStart, l.btnStart);
-    Place(btnStop, l.btnStop);
-    Place(btnClose, l.btnClose);
-    Place(GroupBoxAnzeige1, l.GroupBoxAnzeige1);
-    Place(GroupBoxFilter, l.GroupBoxFilter);
-    Place(GroupBoxAnzeigeSchalt, l.GroupBoxAnzeigeSchalt);
-    Place(GroupBoxAnzeigeLok, l.GroupBoxAnzeigeLok);
-    Place(Image1, l.Image1);
-    Place(ProgressBar2, l.ProgressBar2);
+    btnCheck.SetGeometry(l.btnCheck);
+    RadioGroupComPort.SetGeometry(l.RadioGroupComPort);
+    GroupBoxHardware.SetGeometry(l.GroupBoxHardware);
+    GroupBoxTextfeld.SetGeometry(l.GroupBoxTextfeld);
+    btnStart.SetGeometry(l.btnStart);
+    btnStop.SetGeometry(l.btnStop);
+    btnClose.SetGeometry(l.btnClose);
+    GroupBoxAnzeige1.SetGeometry(l.GroupBoxAnzeige1);
+    GroupBoxFilter.SetGeometry(l.GroupBoxFilter);
+    GroupBoxAnzeigeSchalt.SetGeometry(l.GroupBoxAnzeigeSchalt);
+    GroupBoxAnzeigeLok.SetGeometry(l.GroupBoxAnzeigeLok);
+    Image1.SetGeometry(l.Image1);
+    ProgressBar2.SetGeometry(l.ProgressBar2);
 
-    // The port choices keep their places over the frame.
-    static const int radioPos[9][2] = {{6, 56},  {6, 72},  {6, 88},   {6, 104}, {60, 56},
-                                       {60, 72}, {60, 88}, {60, 104}, {114, 56}};
-    for (int i = 0; i < 9; ++i)
-        RadCom[i]->setGeometry(radioPos[i][0], radioPos[i][1], i == 8 ? 49 : 57, 17);
+    // The outer height, frame included; the width only raised to the
+    // minimum.
+    SetMinSize(0, 0);
+    Resize(Geometry().Width, l.WindowHeight);
+    SetMinSize(MinWindowWidth, MinWindowHeight);
 
-    setMinimumSize(0, 0);
-    SetOuterHeight(l.WindowHeight);
-    ApplyMinimumSize();
-
-    if (cbx_bitstream->isChecked()) {
-        const bool wasHidden = Memo2->Widget()->isHidden();
-        Memo2->Widget()->show();
-        if (wasHidden) {
-            // The Bitstream log comes back at its own width, taken from the
-            // Monitor log.
-            const int total = Splitter1->width();
-            Splitter1->setSizes({qMax(1, total - Memo2Width - Splitter1Width), Memo2Width});
-        }
+    if (cbx_bitstream.Checked()) {
+        Memo2.SetVisible(true);
+        Splitter1.SetVisible(true);
     } else {
-        Memo2->Widget()->hide();
+        Splitter1.SetVisible(false);
+        Memo2.SetVisible(false);
     }
 }
 
-int TfrmMain::OuterWidth() const {
-    return frameGeometry().width();
-}
-int TfrmMain::OuterHeight() const {
-    return frameGeometry().height();
+TCheckBox& TfrmMain::Box(TSwitch s) {
+    return const_cast<TCheckBox&>(static_cast<const TfrmMain*>(this)->Box(s));
 }
 
-QMargins TfrmMain::FrameMargins() const {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
-}
-
-void TfrmMain::SetOuterHeight(int height) {
-    // Without a window manager there is no frame and the inner height is the
-    // whole height. With one, the frame is known only once the window is
-    // shown; FollowFrame then makes the outer size the one set here.
-    const QMargins frame = FrameMargins();
-    resize(qMax(width(), MinWindowWidth - frame.left() - frame.right()),
-           height - frame.top() - frame.bottom());
-}
-
-void TfrmMain::ApplyMinimumSize() {
-    const QMargins frame = FrameMargins();
-    setMinimumSize(MinWindowWidth - frame.left() - frame.right(),
-                   MinWindowHeight - frame.top() - frame.bottom());
-}
-
-void TfrmMain::FollowFrame() {
-    const QMargins frame = FrameMargins();
-    if (frame == FrameSeen)
-        return;
-    // The window manager has put a frame around the window (or changed it):
-    // the outer size stays what the layout and the settings file asked for,
-    // so the inner size gives way. The frame's place is the window manager's
-    // and already the asked-for one.
-    const int outerWidth = width() + FrameSeen.left() + FrameSeen.right();
-    const int outerHeight = height() + FrameSeen.top() + FrameSeen.bottom();
-    FrameSeen = frame;
-    ApplyMinimumSize();
-    resize(outerWidth - frame.left() - frame.right(), outerHeight - frame.top() - frame.bottom());
-}
-
-bool TfrmMain::event(QEvent* event) {
-    const bool handled = QWidget::event(event);
-    switch (event->type()) {
-    case QEvent::Show:
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::WindowStateChange:
-        FollowFrame();
-        break;
-    default:
-        break;
-    }
-    return handled;
-}
-
-QCheckBox* TfrmMain::Box(TSwitch s) const {
+const TCheckBox& TfrmMain::Box(TSwitch s) const {
     switch (s) {
     case TSwitch::cbx_time:
         return cbx_time;
@@ -429,32 +377,32 @@ QCheckBox* TfrmMain::Box(TSwitch s) const {
 }
 
 bool TfrmMain::IsChecked(TSwitch s) const {
-    return Box(s)->isChecked();
+    return Box(s).Checked();
 }
 void TfrmMain::SetChecked(TSwitch s, bool checked) {
-    Box(s)->setChecked(checked);
+    Box(s).SetChecked(checked);
 }
 void TfrmMain::SetVisible(TSwitch s, bool visible) {
-    Box(s)->setVisible(visible);
+    Box(s).SetVisible(visible);
 }
 void TfrmMain::SetEnabled(TSwitch s, bool enabled) {
-    Box(s)->setEnabled(enabled);
+    Box(s).SetEnabled(enabled);
 }
 std::string TfrmMain::MinText() const {
-    return edt_min->text().toLatin1().toStdString();
+    return Utf8ToLatin1(edt_min.Text());
 }
 std::string TfrmMain::MaxText() const {
-    return edt_max->text().toLatin1().toStdString();
+    return Utf8ToLatin1(edt_max.Text());
 }
 void TfrmMain::AppendMonitorLine(const std::string& line) {
-    Memo1->AppendLatin1(line);
+    Memo1.Lines.AppendLatin1(line);
 }
 void TfrmMain::AppendBitstreamLine(const std::string& line) {
-    Memo2->AppendLatin1(line);
+    Memo2.Lines.AppendLatin1(line);
 }
 void TfrmMain::SetVersionText(const std::string& text) {
-    edt_version->setText(QString::fromLatin1(text.c_str()));
+    edt_version.SetText(Latin1ToUtf8(text));
 }
 std::string TfrmMain::TimeText() {
-    return LocalTimeText();
+    return Platform.TimeText();
 }

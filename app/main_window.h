@@ -1,47 +1,44 @@
-// The main window: every control, the start-up defaults, the layout, the
-// reception handlers and the receive loop's tick, the settings file and the
-// text-field actions. The window is also the decoder's host.
+// The main window's logic: every control, the start-up defaults, the layout,
+// the reception handlers and the receive loop's tick, the settings file and
+// the text-field actions. No toolkit: a front end shows the controls and
+// hands the user's actions back (controls.h), and the desktop's services
+// come through TPlatform. The window is also the decoder's host.
 #pragma once
 
 #include "com_link.h"
 #include "control_layout.h"
+#include "controls.h"
 #include "decoder_host.h"
-#include "port_names.h"
+#include "log_model.h"
+#include "platform.h"
 #include "rx_collector.h"
 #include "stream_decoder.h"
 
-#include <QColor>
-#include <QMargins>
-#include <QString>
-#include <QWidget>
-
 #include <functional>
-#include <memory>
-
-class QCheckBox;
-class QFileDialog;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QSplitter;
-class QTimer;
-class TLogView;
-class TClickableImage;
+#include <string>
+#include <vector>
 
 // The web page the picture opens: about the DCC standards.
 extern const char* const DccStandardsUrl;
 
-class TfrmMain : public QWidget, public TDecoderHost {
-    Q_OBJECT
+// Bar colours of the input-queue gauge.
+constexpr TColorRef GaugeNavy = 0x800000;
+constexpr TColorRef GaugeRed = 0x0000FF;
 
+// A multi-line text field: one of the two logs.
+class TMemo : public TControl {
 public:
-    // programPath names the settings file (see SettingsFileName); it is the
-    // program file's path when the program runs.
-    explicit TfrmMain(const QString& programPath);
-    ~TfrmMain() override;
+    using TControl::TControl;
+    TLogModel Lines;
+};
+
+class TfrmMain : public TForm, public TDecoderHost {
+public:
+    // Builds the window's controls and runs the start-up steps, the settings
+    // file last (named after platform.ProgramPath()). Throws when the
+    // settings file cannot be read.
+    explicit TfrmMain(TPlatform& platform);
+    ~TfrmMain();
 
     // TDecoderHost
     bool IsChecked(TSwitch s) const override;
@@ -60,7 +57,7 @@ public:
     void ArrangeControls();
     void ReadProgIni();
     void WriteProgIni();
-    QString SettingsPath() const { return SettingsFile; }
+    const std::string& SettingsPath() const { return SettingsFile; }
 
     // Handlers.
     void btnCheckClick();
@@ -78,57 +75,65 @@ public:
     void edt_minChange();
     void edt_maxChange();
 
-    // Writes the Monitor log's lines to a file: UTF-8, CR LF after each line.
-    void SaveMonitorLog(const QString& path);
+    // Writes the Monitor log's lines to a file: UTF-8 (or the 8-bit code page
+    // where the desktop's files are in it), CR LF after each line,
+    // through a temporary file, so a failure never leaves half a log in
+    // place of a good one. Throws naming the file and the reason.
+    void SaveMonitorLog(const std::string& path);
 
     // Shows the input queue on the gauge: navy, red above 80 % full.
     void SetGauge(int position);
-    // The gauge's bar colour as last set.
-    QColor GaugeColor() const { return GaugeBarColor; }
-    // Window size and position as the settings file stores them: outer
-    // width, and the frame's top-left corner.
-    int OuterWidth() const;
-    int OuterHeight() const;
+
+    // Set when "Ende" has stored the settings: the front end closes the
+    // window and the program ends.
+    bool CloseRequested() const { return Closing; }
+    std::function<void()> OnClose;
+
+    // Every control, for a front end that mirrors them all.
+    const std::vector<TControl*>& Controls() const { return AllControls; }
+    // Installs the front end that mirrors the controls (nullptr: none).
+    void SetObserver(TControlObserver* observer);
 
     // Controls, named as the rest of the program knows them.
-    QWidget* Panel1;
-    QLabel* Label1;
-    QPushButton* btnCheck;
-    QGroupBox* RadioGroupComPort;
-    QRadioButton *rad_com1, *rad_com2, *rad_com3, *rad_com4, *rad_com5, *rad_com6, *rad_com7,
-        *rad_com8, *rad_com9;
+    TControl Panel1;
+    TControl Label1;
+    TButton btnCheck;
+    TControl RadioGroupComPort;
+    std::vector<TRadioButton*> PortGroup;
+    TRadioButton rad_com1, rad_com2, rad_com3, rad_com4, rad_com5, rad_com6, rad_com7, rad_com8,
+        rad_com9;
     // The nine port choices in order, rad_com1 first.
-    QRadioButton* RadCom[9];
-    QGroupBox* GroupBoxHardware;
-    QLabel *Label2, *Label3, *Label4, *Label5;
-    QCheckBox* cbx_mot;
-    QCheckBox* cbx_dcc_stream;
-    QLineEdit* edt_version;
-    QGroupBox* GroupBoxTextfeld;
-    QPushButton* btn_clear;
-    QPushButton* btn_save;
-    QPushButton* btn_clipboard;
-    QPushButton* btnStart;
-    QPushButton* btnStop;
-    QPushButton* btnClose;
-    QGroupBox* GroupBoxAnzeige1;
-    QCheckBox *cbx_time, *cbx_binaer, *cbx_bitstream, *cbx_schrott, *cbx_only_once;
-    QGroupBox* GroupBoxFilter;
-    QCheckBox* cbx_filter;
-    QLineEdit* edt_min;
-    QLabel* Label6;
-    QLineEdit* edt_max;
-    QGroupBox* GroupBoxAnzeigeSchalt;
-    QCheckBox *cbx_schaltbefehle, *cbx_nur_ON;
-    QGroupBox* GroupBoxAnzeigeLok;
-    QCheckBox *cbx_lokbefehle_s, *cbx_lokbefehle_f, *cbx_railcom, *cbx_idle, *cbx_sonstige, *cbx_cv;
-    TClickableImage* Image1;
-    QProgressBar* ProgressBar2;
-    QSplitter* Splitter1;
-    std::unique_ptr<TLogView> Memo1;
-    std::unique_ptr<TLogView> Memo2;
-    QTimer* Timer1;
-    QFileDialog* SaveDialog1;
+    TRadioButton* RadCom[9];
+    TControl GroupBoxHardware;
+    TControl Label2, Label3, Label5;
+    TCheckBox cbx_mot;
+    TCheckBox cbx_dcc_stream;
+    TControl Label4;
+    TEdit edt_version;
+    TControl GroupBoxTextfeld;
+    TButton btn_clear;
+    TButton btn_save;
+    TButton btn_clipboard;
+    TButton btnStart;
+    TButton btnStop;
+    TButton btnClose;
+    TControl GroupBoxAnzeige1;
+    TCheckBox cbx_time, cbx_binaer, cbx_bitstream, cbx_schrott, cbx_only_once;
+    TControl GroupBoxFilter;
+    TCheckBox cbx_filter;
+    TEdit edt_min;
+    TControl Label6;
+    TEdit edt_max;
+    TControl GroupBoxAnzeigeSchalt;
+    TCheckBox cbx_schaltbefehle, cbx_nur_ON;
+    TControl GroupBoxAnzeigeLok;
+    TCheckBox cbx_lokbefehle_s, cbx_lokbefehle_f, cbx_railcom, cbx_idle, cbx_sonstige, cbx_cv;
+    TButton Image1;
+    TProgressBar ProgressBar2;
+    TMemo Memo1;
+    TControl Splitter1;
+    TMemo Memo2;
+    TTimer Timer1;
 
     // Fields shared with the receive loop and the decoder.
     int32_t ReadSize = 0;
@@ -137,23 +142,15 @@ public:
     TStreamDecoder StreamDecoder;
     TComLink ComLink;
 
-protected:
-    bool event(QEvent* event) override;
+    TPlatform& Platform;
 
 private:
-    QCheckBox* Box(TSwitch s) const;
+    TCheckBox& Box(TSwitch s);
+    const TCheckBox& Box(TSwitch s) const;
     void BuildControls();
     void ConnectHandlers();
     // Runs a handler; a failure that escapes it goes to the error box.
     void Guarded(const std::function<void()>& handler);
-    void ShowWarning(const QString& text);
-    void SetOuterHeight(int height);
-    // The window manager's frame around the window; none before it is shown
-    // or without a window manager.
-    QMargins FrameMargins() const;
-    // Keeps the outer size when the frame appears or changes.
-    void FollowFrame();
-    void ApplyMinimumSize();
     int CheckedPort() const;
     void StopReceptionControls();
     // Stop requested and not yet carried out by a tick.
@@ -166,10 +163,10 @@ private:
     void ReleaseReceptionPort();
     int32_t TickReadSize() const;
 
-    QString SettingsFile;
+    std::vector<TControl*> AllControls;
+    std::string SettingsFile;
     int32_t FilterMinValue = 0;
     int32_t FilterMaxValue = 0;
-    QColor GaugeBarColor;
     // True while a tick's steps run, including any box the tick shows.
     bool TickRunning = false;
     // The handle opened at Start; the stop closes this one, never a later
@@ -179,6 +176,5 @@ private:
     unsigned ReceptionRun = 0;
     // True while Start or the port search runs, boxes included.
     bool PortBusy = false;
-    // The frame the window's size was last fitted to.
-    QMargins FrameSeen;
+    bool Closing = false;
 };

@@ -1,22 +1,11 @@
 // Port search, start and stop of reception, and the receive loop's tick.
-#include "error_box.h"
 #include "main_window.h"
 
 #include "port_names.h"
 
-#include <QCheckBox>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
-
 #include <algorithm>
 
 #ifdef FENNOX_TICK_LOG
-#include "log_view.h"
-
-#include <QCoreApplication>
-
 #include <chrono>
 #include <cstdio>
 #endif
@@ -26,21 +15,18 @@ namespace {
 // What one read may ask for: the read buffer's size.
 constexpr int32_t ReadBufferSize = 400;
 
-const QColor GaugeNavy(0x00, 0x00, 0x80);
-const QColor GaugeRed(0xFF, 0x00, 0x00);
-
 } // namespace
 
 int TfrmMain::CheckedPort() const {
     for (int i = 0; i < 9; ++i) {
-        if (RadCom[i]->isChecked())
+        if (RadCom[i]->Checked())
             return i + 1;
     }
     return 1;
 }
 
 bool TfrmMain::StopPending() const {
-    return Timer1->isActive() && !btnStop->isEnabled();
+    return Timer1.Running() && !btnStop.Enabled();
 }
 
 void TfrmMain::CompletePendingStop() {
@@ -76,10 +62,10 @@ void TfrmMain::btnCheckClick() {
             CloseHandle(hComPort);
         if (PortFound) {
             AppendMonitorLine("COM" + std::to_string(n) + " OK");
-            RadCom[n - 1]->setEnabled(true);
+            RadCom[n - 1]->SetEnabled(true);
         } else {
             AppendMonitorLine("kein COM" + std::to_string(n) + "-Port");
-            RadCom[n - 1]->setEnabled(false);
+            RadCom[n - 1]->SetEnabled(false);
         }
     }
 }
@@ -116,29 +102,30 @@ void TfrmMain::btnStartClick() {
         // Our own exclusive handle would make every later Start fail, so a
         // port opened before the failure is closed again.
         ReleaseReceptionPort();
-        ShowWarningDialog(this, "Fehler beim \u00d6ffnen des COM-Portes ");
+        Platform.ShowWarningDialog("Fehler beim \xC3\x96"
+                                   "ffnen des COM-Portes ");
         StopReceptionControls();
         return;
     }
-    btnStart->setEnabled(false);
-    btnStop->setEnabled(true);
-    btnCheck->setEnabled(false);
-    btnStop->setFocus();
-    btnClose->setEnabled(false);
-    Timer1->start();
+    btnStart.SetEnabled(false);
+    btnStop.SetEnabled(true);
+    btnCheck.SetEnabled(false);
+    SetFocus(btnStop);
+    btnClose.SetEnabled(false);
+    Timer1.Start();
     StreamDecoder.ResetAssembler();
 }
 
 void TfrmMain::btnStopClick() {
-    btnStart->setEnabled(true);
-    btnStart->setFocus();
-    btnStop->setEnabled(false);
-    btnCheck->setEnabled(true);
+    btnStart.SetEnabled(true);
+    SetFocus(btnStart);
+    btnStop.SetEnabled(false);
+    btnCheck.SetEnabled(true);
 }
 
 void TfrmMain::rad_comClick() {
-    btnStart->setEnabled(true);
-    btnStop->setEnabled(false);
+    btnStart.SetEnabled(true);
+    btnStop.SetEnabled(false);
 }
 
 void TfrmMain::ReleaseReceptionPort() {
@@ -162,33 +149,28 @@ void TfrmMain::StopSequence() {
     try {
         ReleaseReceptionPort();
     } catch (...) {
-        ShowWarningDialog(this, "Fehler beim Schliessen des COM-Portes ");
+        Platform.ShowWarningDialog("Fehler beim Schliessen des COM-Portes ");
         StopReceptionControls();
         return;
     }
     AppendMonitorLine("Empfang gestoppt");
-    Timer1->stop();
-    btnClose->setEnabled(true);
+    Timer1.Stop();
+    btnClose.SetEnabled(true);
 }
 
 void TfrmMain::StopReceptionControls() {
-    btnStart->setEnabled(true);
-    btnStart->setFocus();
-    btnStop->setEnabled(false);
-    btnCheck->setEnabled(true);
-    Timer1->stop();
+    btnStart.SetEnabled(true);
+    SetFocus(btnStart);
+    btnStop.SetEnabled(false);
+    btnCheck.SetEnabled(true);
+    Timer1.Stop();
 }
 
 void TfrmMain::SetGauge(int position) {
-    ProgressBar2->setValue(std::min(position, ProgressBar2->maximum()));
-    const double p = ProgressBar2->value();
-    const double m = ProgressBar2->maximum();
-    const QColor colour = p > 0.8 * m ? GaugeRed : GaugeNavy;
-    if (colour == GaugeBarColor)
-        return; // restyling on every tick would cost more than the tick
-    GaugeBarColor = colour;
-    ProgressBar2->setStyleSheet(
-        QString("QProgressBar::chunk { background-color: %1; }").arg(colour.name()));
+    ProgressBar2.SetPosition(position);
+    const double p = ProgressBar2.Position();
+    const double m = ProgressBar2.Max();
+    ProgressBar2.SetBarColor(p > 0.8 * m ? GaugeRed : GaugeNavy);
 }
 
 #ifdef FENNOX_TICK_LOG
@@ -200,12 +182,14 @@ namespace {
 // microseconds, and the Monitor log's line count after it.
 class TTickLog {
 public:
-    void Write(std::chrono::steady_clock::time_point start, int lines) {
+    void Write(const std::string& programPath, std::chrono::steady_clock::time_point start,
+               int lines) {
         const auto now = std::chrono::steady_clock::now();
         if (!File) {
             First = start;
-            const QString path = QCoreApplication::applicationDirPath() + "/fennox-ticks.log";
-            File = std::fopen(path.toLocal8Bit().constData(), "w");
+            const std::string path =
+                programPath.substr(0, programPath.find_last_of('/') + 1) + "fennox-ticks.log";
+            File = std::fopen(path.c_str(), "w");
             if (!File)
                 return;
         }
@@ -242,11 +226,14 @@ void TfrmMain::Timer1Timer() {
     struct TLogTick {
         TfrmMain& Window;
         std::chrono::steady_clock::time_point Start;
-        ~TLogTick() { TickLog.Write(Start, Window.Memo1->LineCount()); }
+        ~TLogTick() {
+            TickLog.Write(Window.Platform.ProgramPath(), Start,
+                          static_cast<int>(Window.Memo1.Lines.LineCount()));
+        }
     } logTick{*this, tickStart};
 #endif
 
-    RunGuarded([this] {
+    Guarded([this] {
         // The reception this tick serves; a Start or search while the tick's
         // serial error box is open may end it before the box is closed.
         const unsigned run = ReceptionRun;
@@ -257,7 +244,7 @@ void TfrmMain::Timer1Timer() {
         } catch (...) {
             // Our own exclusive handle would make every later Start fail.
             ReleaseReceptionPort();
-            ShowWarningDialog(this, "Fehler beim Daten-Empfang ");
+            Platform.ShowWarningDialog("Fehler beim Daten-Empfang ");
             StopReceptionControls();
             return;
         }
@@ -271,7 +258,7 @@ void TfrmMain::Timer1Timer() {
         ComLink.ClearCommError(ReceptionPort, stat);
         SetGauge(static_cast<int>(std::min<uint32_t>(stat.cbInQue, 1u << 30)));
 
-        if (btnStop->isEnabled())
+        if (btnStop.Enabled())
             return;
         StopSequence();
     });

@@ -5,12 +5,6 @@
 #include "number_text.h"
 #include "port_names.h"
 
-#include <QCheckBox>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QScreen>
-
 namespace {
 
 // The switches of section "SETTINGS" in the order they are read. Only
@@ -40,19 +34,10 @@ const TSwitchKey SwitchKeys[] = {
 // The order in which they are written: "Only_Once" before the mode boxes.
 const int WriteOrder[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 10, 11};
 
-// True when a window at this place would show on at least one screen.
-bool OnSomeScreen(const QRect& frame) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen->geometry().intersects(frame))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 void TfrmMain::ReadProgIni() {
-    const TIniFile ini = TIniFile::Load(SettingsFile.toStdString());
+    const TIniFile ini = TIniFile::Load(SettingsFile);
 
     // Device paths of the port choices; read, never written.
     TPortOverrides overrides;
@@ -60,49 +45,51 @@ void TfrmMain::ReadProgIni() {
         overrides.push_back({e.Key, e.Value});
     SetPortOverrides(overrides);
     for (int i = 0; i < 9; ++i)
-        RadCom[i]->setToolTip(QString::fromStdString(PortDevicePath(PortName(i + 1))));
+        RadCom[i]->SetHint(PortDevicePath(PortName(i + 1)));
 
     ReadSize = ini.ReadInteger("SETTINGS", "Buffersize", 255);
     const int32_t port = ini.ReadInteger("SETTINGS", "COM-Port", 5);
     if (port >= 1 && port <= 9)
-        RadCom[port - 1]->setChecked(true);
+        RadCom[port - 1]->SetChecked(true);
     for (const TSwitchKey& k : SwitchKeys)
         SetChecked(k.Switch, ini.ReadInteger("SETTINGS", k.ReadKey, 0) != 0);
-    cbx_filter->setChecked(ini.ReadInteger("FILTER", "FILTER", 0) != 0);
-    edt_min->setText(QString::number(ini.ReadInteger("FILTER", "Min", 0)));
-    edt_max->setText(QString::number(ini.ReadInteger("FILTER", "Max", 9999)));
+    cbx_filter.SetChecked(ini.ReadInteger("FILTER", "FILTER", 0) != 0);
+    edt_min.SetText(std::to_string(ini.ReadInteger("FILTER", "Min", 0)));
+    edt_max.SetText(std::to_string(ini.ReadInteger("FILTER", "Max", 9999)));
 
-    const QMargins frame = FrameMargins();
-    resize(ini.ReadInteger("Window", "Width", 560) - frame.left() - frame.right(), height());
+    // The outer width; the minimum raises a smaller one to 1000.
+    Resize(ini.ReadInteger("Window", "Width", 560), Geometry().Height);
     const int top = ini.ReadInteger("Window", "Top", 10);
     const int left = ini.ReadInteger("Window", "Left", 10);
     // A monitor since unplugged would leave the window where nobody can
     // reach it; it then starts where a first start puts it.
-    const QRect wanted(left, top, OuterWidth(), OuterHeight());
-    if (OnSomeScreen(wanted))
-        move(left, top);
+    const TRect wanted{left, top, Geometry().Width, Geometry().Height};
+    if (Platform.OnSomeScreen(wanted))
+        Move(left, top);
     else
-        move(10, 10);
+        Move(10, 10);
 }
 
 void TfrmMain::WriteProgIni() {
-    TIniFile ini = TIniFile::Load(SettingsFile.toStdString());
+    TIniFile ini = TIniFile::Load(SettingsFile);
     ini.WriteInteger("SETTINGS", "COM-Port", CheckedPort());
     ini.WriteInteger("SETTINGS", "Buffersize", ReadSize);
     for (int i : WriteOrder)
         ini.WriteInteger("SETTINGS", SwitchKeys[i].WriteKey,
                          IsChecked(SwitchKeys[i].Switch) ? 1 : 0);
-    ini.WriteInteger("FILTER", "FILTER", cbx_filter->isChecked() ? 1 : 0);
+    ini.WriteInteger("FILTER", "FILTER", cbx_filter.Checked() ? 1 : 0);
     ini.WriteInteger("FILTER", "Min", IntegerFromText(MinText()));
     ini.WriteInteger("FILTER", "Max", IntegerFromText(MaxText()));
-    ini.WriteInteger("Window", "Width", OuterWidth());
-    ini.WriteInteger("Window", "Top", pos().y());
-    ini.WriteInteger("Window", "Left", pos().x());
-    ini.Save(SettingsFile.toStdString());
+    ini.WriteInteger("Window", "Width", Geometry().Width);
+    ini.WriteInteger("Window", "Top", Geometry().Top);
+    ini.WriteInteger("Window", "Left", Geometry().Left);
+    ini.Save(SettingsFile);
 }
 
 void TfrmMain::btnCloseClick() {
     // A failed store leaves the window open, so "Ende" can be tried again.
     WriteProgIni();
-    close();
+    Closing = true;
+    if (OnClose)
+        OnClose();
 }

@@ -1,13 +1,6 @@
 #include "control_layout.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSplitter>
-
 namespace {
 
 struct TExpected {
@@ -54,12 +47,12 @@ TRect RectOf(const TPanelLayout& l, const std::string& name) {
     return {};
 }
 
-TRect WidgetRect(const TfrmMain& w, const char* name) {
-    const QWidget* c = w.findChild<QWidget*>(name);
-    if (!c)
-        return {-1, -1, -1, -1};
-    const QRect g = c->geometry();
-    return {g.x(), g.y(), g.width(), g.height()};
+TRect ControlRect(const TfrmMain& w, const std::string& name) {
+    for (const TControl* c : w.Controls()) {
+        if (c->Name() == name)
+            return c->Geometry();
+    }
+    return {-1, -1, -1, -1};
 }
 
 } // namespace
@@ -83,62 +76,60 @@ TEST(ControlLayout, FollowsTheControlSizes) {
 TEST_F(WindowTest, ControlsSitWhereTheTableSays) {
     Start();
     for (const TExpected& e : Table)
-        EXPECT_EQ(WidgetRect(*Window, e.Name), e.Rect) << e.Name;
+        EXPECT_EQ(ControlRect(*Window, e.Name), e.Rect) << e.Name;
     const int radio[9][2] = {{6, 56},  {6, 72},  {6, 88},   {6, 104}, {60, 56},
                              {60, 72}, {60, 88}, {60, 104}, {114, 56}};
     for (int i = 0; i < 9; ++i) {
-        const QRect g = Window->RadCom[i]->geometry();
-        EXPECT_EQ(g, QRect(radio[i][0], radio[i][1], i == 8 ? 49 : 57, 17)) << i;
+        EXPECT_EQ(Window->RadCom[i]->Geometry(),
+                  (TRect{radio[i][0], radio[i][1], i == 8 ? 49 : 57, 17}))
+            << i;
         // The choices lie over the frame, not hidden behind it.
-        EXPECT_EQ(Window->RadCom[i]->parentWidget(), Window->Panel1);
+        EXPECT_EQ(Window->RadCom[i]->Parent(), &Window->Panel1);
     }
-    EXPECT_EQ(Window->Panel1->width(), 353);
-    // Offscreen there is no window frame: the outer height is the inner one.
-    EXPECT_EQ(Window->OuterHeight(), 637);
-    EXPECT_EQ(Window->minimumSize(), QSize(1000, 600));
+    EXPECT_EQ(Window->Panel1.Geometry().Width, 353);
+    // The outer height, frame included.
+    EXPECT_EQ(Window->Geometry().Height, 637);
+    EXPECT_EQ(Window->MinWidth(), 1000);
+    EXPECT_EQ(Window->MinHeight(), 600);
 }
 
 TEST_F(WindowTest, ArrangingTwiceChangesNothing) {
     Start();
     std::vector<TRect> first;
     for (const TExpected& e : Table)
-        first.push_back(WidgetRect(*Window, e.Name));
-    const QRect before = Window->geometry();
+        first.push_back(ControlRect(*Window, e.Name));
+    const TRect before = Window->Geometry();
     Window->ArrangeControls();
     for (std::size_t i = 0; i < first.size(); ++i)
-        EXPECT_EQ(WidgetRect(*Window, Table[i].Name), first[i]) << Table[i].Name;
-    EXPECT_EQ(Window->geometry(), before);
+        EXPECT_EQ(ControlRect(*Window, Table[i].Name), first[i]) << Table[i].Name;
+    EXPECT_EQ(Window->Geometry(), before);
 }
 
 TEST_F(WindowTest, BitstreamSwitchShowsTheLogAndRestoresTheHeight) {
     Start();
-    Window->show();
-    ASSERT_TRUE(WaitFor([&] { return Window->isVisible(); }));
-    Window->resize(1200, 700);
-    ASSERT_TRUE(WaitFor([&] { return Window->height() == 700; }));
-    Window->cbx_bitstream->setChecked(true);
-    EXPECT_EQ(Window->OuterHeight(), 637);
-    EXPECT_EQ(Window->width(), 1200);
-    EXPECT_TRUE(Window->Memo2->Widget()->isVisible());
-    EXPECT_EQ(Window->Memo2->Widget()->width(), 345);
-    EXPECT_EQ(Window->Splitter1->handleWidth(), 5);
+    Window->Resize(1200, 700);
+    Window->cbx_bitstream.SetChecked(true);
+    EXPECT_EQ(Window->Geometry().Height, 637);
+    EXPECT_EQ(Window->Geometry().Width, 1200);
+    EXPECT_TRUE(Window->Memo2.Visible());
+    EXPECT_TRUE(Window->Splitter1.Visible());
+    EXPECT_EQ(Window->Memo2.Geometry().Width, 345);
+    EXPECT_EQ(Window->Splitter1.Geometry().Width, 5);
 
-    Window->resize(1200, 750);
-    Window->cbx_bitstream->setChecked(false);
-    EXPECT_EQ(Window->OuterHeight(), 637);
-    EXPECT_FALSE(Window->Memo2->Widget()->isVisible());
+    Window->Resize(1200, 750);
+    Window->cbx_bitstream.SetChecked(false);
+    EXPECT_EQ(Window->Geometry().Height, 637);
+    EXPECT_FALSE(Window->Memo2.Visible());
+    EXPECT_FALSE(Window->Splitter1.Visible());
     // Lines stay in the hidden log.
     Window->AppendBitstreamLine("0101");
-    Window->cbx_bitstream->setChecked(true);
-    EXPECT_EQ(Window->Memo2->Lines(), QStringList{"0101"});
+    Window->cbx_bitstream.SetChecked(true);
+    EXPECT_EQ(Window->Memo2.Lines.LineCount(), 1u);
 }
 
 TEST_F(WindowTest, WindowCannotShrinkBelowTheMinimum) {
     Start();
-    Window->show();
-    Window->resize(300, 200);
-    // The minimum is the outer size, frame included (offscreen draws one of
-    // two pixels).
-    EXPECT_EQ(Window->OuterWidth(), 1000);
-    EXPECT_EQ(Window->OuterHeight(), 600);
+    Window->Resize(300, 200);
+    EXPECT_EQ(Window->Geometry().Width, 1000);
+    EXPECT_EQ(Window->Geometry().Height, 600);
 }

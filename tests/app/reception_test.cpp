@@ -1,12 +1,6 @@
 #include "stream_builder.h"
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <pty.h>
@@ -34,13 +28,11 @@ struct Reception : WindowTest {
     }
     void StartMapped(const std::string& settings = "") {
         StartWithSettings("[Ports]\r\nCOM5=" + SlavePath + "\r\n" + settings);
-        Window->show();
     }
     void Send(const std::vector<uint8_t>& bytes) {
         ASSERT_EQ(write(Master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     }
-    bool LogHas(const QString& line) const { return Log().contains(line); }
-    bool Stopped() const { return !Window->Timer1->isActive(); }
+    bool Stopped() const { return !Window->Timer1.Running(); }
 };
 
 // A second pseudo-terminal, for a second port choice.
@@ -78,29 +70,6 @@ int DescriptorsOn(const std::string& path) {
     return count;
 }
 
-// The serial error box, open and not modal: the window stays usable.
-QWidget* OpenCommErrorBox() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == "CommErrorBox" && w->isVisible())
-            return w;
-    }
-    return nullptr;
-}
-
-// When the serial error box is open, hands it to answer (which must close it).
-void WhenCommErrorBox(std::function<void(QWidget*)> answer) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-        if (QWidget* w = OpenCommErrorBox()) {
-            poll->stop();
-            poll->deleteLater();
-            answer(w);
-        }
-    });
-    poll->start();
-}
-
 std::vector<uint8_t> IdleTraffic(int packets) {
     TStreamBuilder b;
     b.DeviceInfo(118, 0, 'e');
@@ -114,137 +83,129 @@ std::vector<uint8_t> IdleTraffic(int packets) {
 
 TEST_F(Reception, StartDecodeStop) {
     StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\n");
-    Window->btnStart->click();
+    Window->btnStart.Click();
     EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet");
-    EXPECT_TRUE(Window->Timer1->isActive());
-    EXPECT_FALSE(Window->btnStart->isEnabled());
-    EXPECT_TRUE(Window->btnStop->isEnabled());
-    EXPECT_FALSE(Window->btnCheck->isEnabled());
-    EXPECT_FALSE(Window->btnClose->isEnabled());
+    EXPECT_TRUE(Window->Timer1.Running());
+    EXPECT_FALSE(Window->btnStart.Enabled());
+    EXPECT_TRUE(Window->btnStop.Enabled());
+    EXPECT_FALSE(Window->btnCheck.Enabled());
+    EXPECT_FALSE(Window->btnClose.Enabled());
 
     Send(IdleTraffic(5));
-    ASSERT_TRUE(WaitFor([&] { return Log().count("Idle Packet") == 5; }))
-        << Log().join("\n").toStdString();
-    EXPECT_TRUE(Window->cbx_dcc_stream->isChecked()) << "the info record switched DCC on";
-    EXPECT_EQ(Window->edt_version->text(), "V 1.18");
+    ASSERT_TRUE(TickUntil([&] { return CountOf(Log(), "Idle Packet") == 5; })) << Log().size();
+    EXPECT_TRUE(Window->cbx_dcc_stream.Checked()) << "the info record switched DCC on";
+    EXPECT_EQ(Window->edt_version.Text(), "V 1.18");
 
-    Window->btnStop->click();
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
-    const QStringList log = Log();
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+    const TLines log = Log();
     ASSERT_GE(log.size(), 2);
     EXPECT_EQ(log[log.size() - 2], "COM geschlossen");
-    EXPECT_EQ(log.last(), "Empfang gestoppt");
-    EXPECT_TRUE(Window->btnClose->isEnabled());
-    EXPECT_TRUE(Window->btnCheck->isEnabled());
-    EXPECT_TRUE(Window->btnStart->isEnabled());
+    EXPECT_EQ(log.back(), "Empfang gestoppt");
+    EXPECT_TRUE(Window->btnClose.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_TRUE(Window->btnStart.Enabled());
 
     // The port was closed: a second start opens it again.
-    Window->btnStart->click();
+    Window->btnStart.Click();
     EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet");
-    Window->btnStop->click();
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
 }
 
 TEST_F(Reception, ClearWhileReceivingKeepsReceiving) {
     StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\nOnly_Once=1\r\n");
-    Window->btnStart->click();
+    Window->btnStart.Click();
     Send(IdleTraffic(3));
-    ASSERT_TRUE(WaitFor([&] { return LogHas("Idle Packet"); }));
-    Window->btn_clear->click();
-    EXPECT_EQ(Window->Memo1->LineCount(), 0);
+    ASSERT_TRUE(TickUntil([&] { return Contains(Log(), "Idle Packet"); }));
+    Window->btn_clear.Click();
+    EXPECT_EQ(Window->Memo1.Lines.LineCount(), 0);
     // The repeat suppression still remembers the idle packet.
     Send(IdleTraffic(3));
     TStreamBuilder b;
     b.DccPacket({0x03, 0x75});
     b.RawBytes(std::vector<uint8_t>(60, 0xFF));
-    Window->cbx_lokbefehle_s->setChecked(true);
+    Window->cbx_lokbefehle_s.SetChecked(true);
     Send(b.Take());
-    ASSERT_TRUE(WaitFor([&] { return LogHas("Lok     3 (28 Step) Vorw.  Speed   8 "); }));
-    EXPECT_FALSE(LogHas("Idle Packet"));
-    Window->btnStop->click();
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    ASSERT_TRUE(
+        TickUntil([&] { return Contains(Log(), "Lok     3 (28 Step) Vorw.  Speed   8 "); }));
+    EXPECT_FALSE(Contains(Log(), "Idle Packet"));
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
 }
 
 TEST_F(Reception, ChoosingAnotherPortStopsReception) {
     StartMapped();
-    Window->btnStart->click();
-    ASSERT_TRUE(Window->Timer1->isActive());
-    Window->rad_com3->setChecked(true);
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
-    EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"COM geschlossen", "Empfang gestoppt"}));
-    EXPECT_FALSE(Window->btnCheck->isEnabled()) << "only Stop or a failure enables the search";
-    EXPECT_TRUE(Window->btnStart->isEnabled());
+    Window->btnStart.Click();
+    ASSERT_TRUE(Window->Timer1.Running());
+    Window->rad_com3.SetChecked(true);
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+    EXPECT_EQ(Tail(Log(), 2), (TLines{"COM geschlossen", "Empfang gestoppt"}));
+    EXPECT_FALSE(Window->btnCheck.Enabled()) << "only Stop or a failure enables the search";
+    EXPECT_TRUE(Window->btnStart.Enabled());
 }
 
 TEST_F(Reception, UnpluggedDeviceShowsTheReceiveDataBoxThenStops) {
     StartMapped();
-    Window->btnStart->click();
-    QString caption;
-    bool windowUsable = false;
-    WhenCommErrorBox([&](QWidget* box) {
-        caption = box->windowTitle();
-        // The box has no owner: it leaves the main window operable.
-        windowUsable =
-            QApplication::activeModalWidget() == nullptr && Window->btnStart->isEnabled();
-        box->close();
-    });
+    Window->btnStart.Click();
     close(Master);
     Master = -1;
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+    ASSERT_EQ(Desktop.CommBoxes.size(), 1u);
+    const std::string caption = Desktop.CommBoxes[0].Caption;
     EXPECT_EQ(caption, "ReceiveData");
-    EXPECT_TRUE(windowUsable);
-    EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"COM geschlossen", "Empfang gestoppt"}));
-    EXPECT_FALSE(Window->btnCheck->isEnabled());
-    EXPECT_TRUE(Window->btnClose->isEnabled());
+    EXPECT_EQ(Tail(Log(), 2), (TLines{"COM geschlossen", "Empfang gestoppt"}));
+    EXPECT_FALSE(Window->btnCheck.Enabled());
+    EXPECT_TRUE(Window->btnClose.Enabled());
     EXPECT_EQ(DescriptorsOn(SlavePath), 0);
 }
 
 TEST_F(Reception, StartWhileTheReceiveDataBoxIsOpenEndsTheOldReceptionOnce) {
     StartMapped();
-    Window->btnStart->click();
+    Window->btnStart.Click();
     bool clicked = false;
-    WhenCommErrorBox([&](QWidget* box) {
+    Desktop.WhileCommBoxOpen = [&](const TTestPlatform::TBox&) {
         // The user presses Start before closing the box: the stop the failed
         // read requested is carried out first, then the new open is tried.
-        Window->btnStart->click();
+        Window->btnStart.Click();
         clicked = true;
-        box->close();
-    });
+    };
     close(Master);
     Master = -1;
-    ASSERT_TRUE(WaitFor([&] { return clicked && Stopped() && !OpenCommErrorBox(); }));
+    ASSERT_TRUE(TickUntil([&] { return clicked && Stopped(); }));
     // Let a few more ticks' worth of events pass: nothing is logged twice.
-    WaitFor([] { return false; }, 100);
-    const QStringList log = Log();
-    EXPECT_EQ(log.count("COM geschlossen"), 1) << log.join("\n").toStdString();
-    EXPECT_EQ(log.count("Empfang gestoppt"), 1);
-    EXPECT_EQ(log.last(), "kein COM5-Port") << "the device is gone, so the new open fails";
+    TickUntil([] { return false; }, 100);
+    EXPECT_EQ(Desktop.CommBoxes.size(), 1u);
+    const TLines log = Log();
+    EXPECT_EQ(CountOf(log, "COM geschlossen"), 1) << Joined(log);
+    EXPECT_EQ(CountOf(log, "Empfang gestoppt"), 1);
+    EXPECT_EQ(log.back(), "kein COM5-Port") << "the device is gone, so the new open fails";
     EXPECT_EQ(DescriptorsOn(SlavePath), 0);
-    EXPECT_TRUE(Window->btnClose->isEnabled());
+    EXPECT_TRUE(Window->btnClose.Enabled());
 }
 
 TEST_F(Reception, StopAndStartBeforeTheNextTickReopenThePort) {
     StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\n");
     for (int round = 0; round < 3; ++round) {
-        Window->btnStart->click();
+        Window->btnStart.Click();
         ASSERT_EQ(LastLine(), "COM5 ge\u00f6ffnet") << round;
         Send(IdleTraffic(2));
-        WaitFor([&] { return Log().count("Idle Packet") >= 2 * (round + 1); });
+        TickUntil([&] { return CountOf(Log(), "Idle Packet") >= 2 * (round + 1); });
         // Both clicks in one batch, as from a busy window: no tick between.
-        Window->btnStop->click();
-        Window->btnStart->click();
-        const QStringList log = Log();
+        Window->btnStop.Click();
+        Window->btnStart.Click();
+        const TLines log = Log();
         ASSERT_GE(log.size(), 3);
-        EXPECT_EQ(log.mid(log.size() - 3),
-                  (QStringList{"COM geschlossen", "Empfang gestoppt", "COM5 ge\u00f6ffnet"}))
-            << log.join("\n").toStdString();
-        EXPECT_TRUE(Window->Timer1->isActive());
-        EXPECT_TRUE(Window->btnStop->isEnabled());
+        EXPECT_EQ(Tail(log, 3),
+                  (TLines{"COM geschlossen", "Empfang gestoppt", "COM5 ge\u00f6ffnet"}))
+            << log.size();
+        EXPECT_TRUE(Window->Timer1.Running());
+        EXPECT_TRUE(Window->btnStop.Enabled());
         EXPECT_EQ(DescriptorsOn(SlavePath), 1);
-        Window->btnStop->click();
-        ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+        Window->btnStop.Click();
+        ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
     }
-    EXPECT_FALSE(Log().contains("kein COM5-Port"));
+    EXPECT_FALSE(Contains(Log(), "kein COM5-Port"));
     EXPECT_EQ(DescriptorsOn(SlavePath), 0) << "no descriptor points at the port after the stop";
 }
 
@@ -253,31 +214,34 @@ TEST_F(Reception, AnotherPortAndStartBeforeTheNextTickCloseTheFirstPort) {
     ASSERT_FALSE(com6.SlavePath.empty());
     StartMapped();
     SetPortOverrides({{"COM5", SlavePath}, {"COM6", com6.SlavePath}});
-    Window->btnStart->click();
+    Window->btnStart.Click();
     ASSERT_EQ(DescriptorsOn(SlavePath), 1);
-    Window->rad_com6->setChecked(true);
-    Window->btnStart->click();
-    EXPECT_EQ(Log().mid(Log().size() - 3),
-              (QStringList{"COM geschlossen", "Empfang gestoppt", "COM6 ge\u00f6ffnet"}));
+    Window->rad_com6.SetChecked(true);
+    Window->btnStart.Click();
+    EXPECT_EQ(Tail(Log(), 3),
+              (TLines{"COM geschlossen", "Empfang gestoppt", "COM6 ge\u00f6ffnet"}));
     EXPECT_EQ(DescriptorsOn(SlavePath), 0);
     EXPECT_EQ(DescriptorsOn(com6.SlavePath), 1);
-    Window->btnStop->click();
-    ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
     EXPECT_EQ(DescriptorsOn(com6.SlavePath), 0);
 }
 
 TEST_F(Reception, StopAndSearchBeforeTheNextTickFindOurOwnPort) {
     StartMapped();
     SetPortOverrides({{"COM5", SlavePath}});
-    Window->btnStart->click();
-    Window->btnStop->click();
-    Window->btnCheck->click();
-    const QStringList log = Log();
-    const int closed = static_cast<int>(log.indexOf("COM geschlossen"));
-    ASSERT_GE(closed, 0) << log.join("\n").toStdString();
-    EXPECT_EQ(log.value(closed + 1), "Empfang gestoppt");
-    EXPECT_LT(closed, log.indexOf("COM5 OK")) << "the stop comes before the search";
-    EXPECT_TRUE(Window->rad_com5->isEnabled());
+    Window->btnStart.Click();
+    Window->btnStop.Click();
+    Window->btnCheck.Click();
+    const TLines log = Log();
+    const auto indexOf = [&](const std::string& line) {
+        return static_cast<int>(std::find(log.begin(), log.end(), line) - log.begin());
+    };
+    const int closed = indexOf("COM geschlossen");
+    ASSERT_LT(closed + 1, static_cast<int>(log.size())) << Joined(log);
+    EXPECT_EQ(log[static_cast<std::size_t>(closed) + 1], "Empfang gestoppt");
+    EXPECT_LT(closed, indexOf("COM5 OK")) << "the stop comes before the search";
+    EXPECT_TRUE(Window->rad_com5.Enabled());
     EXPECT_TRUE(Stopped());
     EXPECT_EQ(DescriptorsOn(SlavePath), 0);
 }
@@ -285,15 +249,15 @@ TEST_F(Reception, StopAndSearchBeforeTheNextTickFindOurOwnPort) {
 TEST_F(Reception, BufferSizeBelowOneReadsAtTheDefaultPace) {
     for (const char* size : {"0", "-5"}) {
         StartMapped(std::string("[SETTINGS]\r\nZeige_Idle=1\r\nBuffersize=") + size + "\r\n");
-        Window->btnStart->click();
+        Window->btnStart.Click();
         // About 1,300 bytes: a second and more at one byte a tick, a few
         // ticks at 255.
         Send(IdleTraffic(200));
-        EXPECT_TRUE(WaitFor([&] { return Log().count("Idle Packet") == 200; }, 2500))
-            << size << ": " << Log().count("Idle Packet");
-        Window->btnStop->click();
-        ASSERT_TRUE(WaitFor([&] { return Stopped(); }));
-        Window->btnClose->click();
+        EXPECT_TRUE(TickUntil([&] { return CountOf(Log(), "Idle Packet") == 200; }, 2500))
+            << size << ": " << CountOf(Log(), "Idle Packet");
+        Window->btnStop.Click();
+        ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+        Window->btnClose.Click();
         EXPECT_NE(ReadAll(Ini).find(std::string("Buffersize=") + size + "\r\n"), std::string::npos)
             << "the settings file gets back the value it held";
         Window.reset();
@@ -302,10 +266,10 @@ TEST_F(Reception, BufferSizeBelowOneReadsAtTheDefaultPace) {
 
 TEST_F(Reception, MissingPortLogsItsFailedLine) {
     StartWithSettings("[Ports]\r\nCOM5=/nonexistent/tty\r\n");
-    Window->btnStart->click();
+    Window->btnStart.Click();
     EXPECT_EQ(LastLine(), "kein COM5-Port");
-    EXPECT_TRUE(Window->btnStart->isEnabled());
-    EXPECT_FALSE(Window->Timer1->isActive());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_FALSE(Window->Timer1.Running());
 }
 
 TEST_F(Reception, PortSearchEnablesOnlyTheFoundChoices) {
@@ -313,26 +277,27 @@ TEST_F(Reception, PortSearchEnablesOnlyTheFoundChoices) {
                       "\r\nCOM4=/nonexistent/d\r\nCOM5=/nonexistent/e\r\n"
                       "COM6=/nonexistent/f\r\nCOM7=/nonexistent/g\r\nCOM8=/nonexistent/h\r\n"
                       "COM9=/nonexistent/i\r\n");
-    Window->btnCheck->click();
-    EXPECT_EQ(Log(), (QStringList{"kein COM1-Port", "kein COM2-Port", "COM3 OK", "kein COM4-Port",
-                                  "kein COM5-Port", "kein COM6-Port", "kein COM7-Port",
-                                  "kein COM8-Port", "kein COM9-Port"}));
+    Window->btnCheck.Click();
+    EXPECT_EQ(Log(), (TLines{"kein COM1-Port", "kein COM2-Port", "COM3 OK", "kein COM4-Port",
+                             "kein COM5-Port", "kein COM6-Port", "kein COM7-Port", "kein COM8-Port",
+                             "kein COM9-Port"}));
     for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(Window->RadCom[i]->isEnabled(), i == 2) << i;
+        EXPECT_EQ(Window->RadCom[i]->Enabled(), i == 2) << i;
     // The selected choice stays selected while disabled.
-    EXPECT_TRUE(Window->rad_com5->isChecked());
+    EXPECT_TRUE(Window->rad_com5.Checked());
 }
 
 TEST_F(Reception, GaugeTurnsRedAboveEightyPercent) {
     Start();
+    EXPECT_EQ(Window->ProgressBar2.Max(), 4096);
     Window->SetGauge(0);
-    EXPECT_EQ(Window->GaugeColor(), QColor(0, 0, 0x80));
+    EXPECT_EQ(Window->ProgressBar2.BarColor(), 0x800000u);
     Window->SetGauge(3276);
-    EXPECT_EQ(Window->ProgressBar2->value(), 3276);
-    EXPECT_EQ(Window->GaugeColor(), QColor(0, 0, 0x80));
+    EXPECT_EQ(Window->ProgressBar2.Position(), 3276);
+    EXPECT_EQ(Window->ProgressBar2.BarColor(), 0x800000u);
     Window->SetGauge(3277);
-    EXPECT_EQ(Window->GaugeColor(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(Window->ProgressBar2.BarColor(), 0x0000FFu);
     Window->SetGauge(5000);
-    EXPECT_EQ(Window->ProgressBar2->value(), 4096);
-    EXPECT_EQ(Window->GaugeColor(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(Window->ProgressBar2.Position(), 4096);
+    EXPECT_EQ(Window->ProgressBar2.BarColor(), 0x0000FFu);
 }

@@ -1,12 +1,5 @@
 #include "window_fixture.h"
 
-#include <QCheckBox>
-#include <QClipboard>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-
 #include <sys/stat.h>
 
 TEST_F(WindowTest, FilterTextsSetTheBounds) {
@@ -17,8 +10,8 @@ TEST_F(WindowTest, FilterTextsSetTheBounds) {
     } cases[] = {{"", 0},      {"12a", 0},  {"-5", -5},    {" 12", 12}, {"$1F", 31},
                  {"0x10", 16}, {"x10", 16}, {"-$10", -16}, {"+7", 7},   {"99999999999", 0}};
     for (const auto& c : cases) {
-        Window->edt_min->setText(c.Text);
-        Window->edt_max->setText(c.Text);
+        Window->edt_min.SetText(c.Text);
+        Window->edt_max.SetText(c.Text);
         EXPECT_EQ(Window->FilterMin(), c.Value) << c.Text;
         EXPECT_EQ(Window->FilterMax(), c.Value) << c.Text;
     }
@@ -30,54 +23,64 @@ TEST_F(WindowTest, SaveConfirmedWritesUtf8WithCrLf) {
                               "ambel: 111");
     Window->AppendMonitorLine("Lok     3 (28 Step) R\xFC"
                               "ckw. Speed   8 ");
-    QString title;
-    WhenModal([&](QWidget* w) {
-        title = w->windowTitle();
-        TypeFileNameAndAccept(w, Folder.path(), "rec");
-    });
-    Window->btn_save->click();
-    EXPECT_EQ(title, "Aufzeichnung speichern");
-    EXPECT_EQ(ReadAll(Folder.path() + "/rec.txt"), "Pr\xC3\xA4"
-                                                   "ambel: 111\r\nLok     3 (28 Step) R\xC3\xBC"
-                                                   "ckw. Speed   8 \r\n");
+    Desktop.SaveAnswer = Folder.Path + "/rec.txt";
+    Window->btn_save.Click();
+    ASSERT_EQ(Desktop.SaveRequests.size(), 1u);
+    EXPECT_EQ(Desktop.SaveRequests[0].Title, "Aufzeichnung speichern");
+    EXPECT_EQ(Desktop.SaveRequests[0].DefaultExtension, "txt");
+    EXPECT_EQ(Desktop.SaveRequests[0].Filter,
+              (std::vector<std::string>{"*.txt", "*.txt", "alle", "*.*"}));
+    EXPECT_EQ(ReadAll(Folder.Path + "/rec.txt"), "Pr\xC3\xA4"
+                                                 "ambel: 111\r\nLok     3 (28 Step) R\xC3\xBC"
+                                                 "ckw. Speed   8 \r\n");
     EXPECT_EQ(LastLine(), "...gespeichert");
 }
 
 TEST_F(WindowTest, SaveCancelledWritesNothing) {
     Start();
     Window->AppendMonitorLine("x");
-    WhenModal([&](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-    Window->btn_save->click();
+    Desktop.SaveAnswer.clear(); // cancelled
+    Window->btn_save.Click();
     EXPECT_EQ(LastLine(), "Daten konnten nicht gespeichert werden !!");
-    EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList());
+    EXPECT_TRUE(std::filesystem::is_empty(Folder.Path));
 }
 
 TEST_F(WindowTest, SaveOfAnEmptyLogWritesAnEmptyFile) {
     Start();
-    WhenModal([&](QWidget* w) { TypeFileNameAndAccept(w, Folder.path(), "empty.txt"); });
-    Window->btn_save->click();
+    Desktop.SaveAnswer = Folder.Path + "/empty.txt";
+    Window->btn_save.Click();
     struct stat st;
-    ASSERT_EQ(stat((Folder.path() + "/empty.txt").toLocal8Bit().constData(), &st), 0);
+    ASSERT_EQ(stat((Folder.Path + "/empty.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 0);
-    EXPECT_EQ(Log(), QStringList{"...gespeichert"});
+    EXPECT_EQ(Log(), TLines{"...gespeichert"});
 }
 
 TEST_F(WindowTest, SaveThatCannotWriteShowsTheErrorBoxAndAddsNoLine) {
     Start();
     Window->AppendMonitorLine("x");
-    QString boxTitle;
-    // A read-only place: a file where the folder should be.
-    WriteAll(Folder.path() + "/blocked", "x");
-    WhenModal([&](QWidget* w) {
-        WhenModal([&](QWidget* box) {
-            boxTitle = box->windowTitle();
-            box->close();
-        });
-        TypeFileNameAndAccept(w, Folder.path(), Folder.path() + "/blocked/rec.txt");
-    });
-    Window->btn_save->click();
-    EXPECT_EQ(boxTitle, "Fennox");
-    EXPECT_EQ(Log(), QStringList{"x"});
+    // A place that cannot be written: a file where the folder should be.
+    WriteAll(Folder.Path + "/blocked", "x");
+    Desktop.SaveAnswer = Folder.Path + "/blocked/rec.txt";
+    Window->btn_save.Click();
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 1u);
+    EXPECT_NE(Desktop.ErrorBoxes[0].Text.find("/blocked/rec.txt kann nicht geschrieben werden"),
+              std::string::npos)
+        << Desktop.ErrorBoxes[0].Text;
+    EXPECT_EQ(Log(), TLines{"x"});
+}
+
+TEST_F(WindowTest, SaveReplacesAnExistingFileWhole) {
+    Start();
+    const std::string path = Folder.Path + "/rec.txt";
+    WriteAll(path, "an older and much longer recording\r\n");
+    Window->AppendMonitorLine("neu");
+    Desktop.SaveAnswer = path;
+    Window->btn_save.Click();
+    EXPECT_EQ(ReadAll(path), "neu\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file left";
 }
 
 TEST_F(WindowTest, ClearEmptiesBothLogsAndTheVersion) {
@@ -85,33 +88,30 @@ TEST_F(WindowTest, ClearEmptiesBothLogsAndTheVersion) {
     Window->AppendMonitorLine("a");
     Window->AppendBitstreamLine("0101");
     Window->SetVersionText("V 1.18");
-    Window->btn_clear->click();
-    EXPECT_EQ(Window->Memo1->LineCount(), 0);
-    EXPECT_EQ(Window->Memo2->LineCount(), 0);
-    EXPECT_EQ(Window->edt_version->text(), "");
+    EXPECT_EQ(Window->edt_version.Text(), "V 1.18");
+    Window->btn_clear.Click();
+    EXPECT_EQ(Window->Memo1.Lines.LineCount(), 0u);
+    EXPECT_EQ(Window->Memo2.Lines.LineCount(), 0u);
+    EXPECT_EQ(Window->edt_version.Text(), "");
 }
 
 TEST_F(WindowTest, CopyPutsTheWholeLogOnTheClipboard) {
     Start();
     Window->AppendMonitorLine("eins");
     Window->AppendMonitorLine("zwei");
-    Window->btn_clipboard->click();
-    EXPECT_EQ(QApplication::clipboard()->text(), "eins\nzwei");
-    EXPECT_EQ(Window->Memo1->SelectedText().size(), 9);
+    Window->btn_clipboard.Click();
+    EXPECT_EQ(Desktop.Clipboard, "eins\nzwei");
+    EXPECT_EQ(Window->Memo1.Lines.SelectedText().size(), 9u) << "the whole text stays selected";
 }
 
-TEST_F(WindowTest, LogFollowsTheEndUnlessScrolledUp) {
+TEST_F(WindowTest, PictureOpensTheWebPage) {
     Start();
-    Window->show();
-    QScrollBar* bar = Window->Memo1->ScrollBar();
-    for (int i = 0; i < 300; ++i)
-        Window->AppendMonitorLine("Zeile " + std::to_string(i));
-    EXPECT_EQ(bar->value(), bar->maximum());
-    bar->setValue(10);
-    for (int i = 0; i < 50; ++i)
-        Window->AppendMonitorLine("mehr");
-    EXPECT_EQ(bar->value(), 10);
-    bar->setValue(bar->maximum());
-    Window->AppendMonitorLine("Ende");
-    EXPECT_EQ(bar->value(), bar->maximum());
+    Window->Image1.Click();
+    EXPECT_EQ(Desktop.OpenedUrls, std::vector<std::string>{DccStandardsUrl});
+}
+
+TEST_F(WindowTest, UmlautsOfTheFilterTextsReachTheDecoderAsLatin1) {
+    Start();
+    Window->edt_min.SetText("\xC3\xA4x\xE2\x82\xAC");
+    EXPECT_EQ(Window->MinText(), "\xE4x?");
 }

@@ -41,14 +41,17 @@ int Darkest(QWidget* w) {
 
 } // namespace
 
-TEST_F(WindowTest, GroupBoxFramesRunAboveEveryControlInside) {
+TEST_F(QtWindowTest, GroupBoxFramesRunAboveEveryControlInside) {
     Start();
     Window->show();
     ASSERT_TRUE(WaitFor([&] { return Window->isVisible(); }));
-    QGroupBox* boxes[] = {Window->RadioGroupComPort, Window->GroupBoxHardware,
-                          Window->GroupBoxTextfeld,  Window->GroupBoxAnzeige1,
-                          Window->GroupBoxFilter,    Window->GroupBoxAnzeigeSchalt,
-                          Window->GroupBoxAnzeigeLok};
+    QGroupBox* boxes[] = {Widget<QGroupBox>(Model->RadioGroupComPort),
+                          Widget<QGroupBox>(Model->GroupBoxHardware),
+                          Widget<QGroupBox>(Model->GroupBoxTextfeld),
+                          Widget<QGroupBox>(Model->GroupBoxAnzeige1),
+                          Widget<QGroupBox>(Model->GroupBoxFilter),
+                          Widget<QGroupBox>(Model->GroupBoxAnzeigeSchalt),
+                          Widget<QGroupBox>(Model->GroupBoxAnzeigeLok)};
     for (QGroupBox* box : boxes) {
         const QImage image = box->grab().toImage();
         const int line = FrameLineRow(image);
@@ -70,33 +73,37 @@ TEST_F(WindowTest, GroupBoxFramesRunAboveEveryControlInside) {
         int lowestTop = box->height();
         for (QWidget* w : inside)
             lowestTop = std::min(lowestTop, w->geometry().top());
-        if (box == Window->RadioGroupComPort) {
-            for (QRadioButton* r : Window->RadCom)
-                lowestTop = std::min(lowestTop, r->geometry().top() - box->geometry().top());
+        if (box == Widget<QGroupBox>(Model->RadioGroupComPort)) {
+            for (TRadioButton* r : Model->RadCom)
+                lowestTop = std::min(lowestTop, Window->WidgetOf(*r)->geometry().top() -
+                                                    box->geometry().top());
         }
         EXPECT_LT(line, lowestTop) << box->objectName().toStdString() << " line at " << line;
     }
 }
 
-TEST_F(WindowTest, HardwareGroupCannotBeOperatedButReadsAsEnabled) {
+TEST_F(QtWindowTest, HardwareGroupCannotBeOperatedButReadsAsEnabled) {
     Start();
     Window->show();
     ASSERT_TRUE(WaitFor([&] { return Window->isVisible(); }));
-    EXPECT_FALSE(Window->GroupBoxHardware->isEnabled());
-    EXPECT_FALSE(Window->cbx_mot->isEnabled());
-    EXPECT_FALSE(Window->cbx_dcc_stream->isEnabled());
+    QWidget* mot = Window->WidgetOf(Model->cbx_mot);
+    QWidget* dcc = Window->WidgetOf(Model->cbx_dcc_stream);
+    EXPECT_FALSE(Window->WidgetOf(Model->GroupBoxHardware)->isEnabled());
+    EXPECT_FALSE(mot->isEnabled());
+    EXPECT_FALSE(dcc->isEnabled());
     // A click does not reach the box.
-    Window->cbx_mot->click();
-    EXPECT_FALSE(Window->cbx_mot->isChecked());
+    Widget<QCheckBox>(Model->cbx_mot)->click();
+    EXPECT_FALSE(Model->cbx_mot.Checked());
 
     // Drawn like the enabled check box of the display group, not greyed.
-    EXPECT_LT(Darkest(Window->cbx_mot), 60);
-    EXPECT_LT(Darkest(Window->cbx_dcc_stream), 60);
-    EXPECT_LT(Darkest(Window->Label2), 60);
-    EXPECT_NEAR(Darkest(Window->cbx_mot), Darkest(Window->cbx_time), 30);
+    EXPECT_LT(Darkest(mot), 60);
+    EXPECT_LT(Darkest(dcc), 60);
+    EXPECT_LT(Darkest(Window->WidgetOf(Model->Label2)), 60);
+    EXPECT_NEAR(Darkest(mot), Darkest(Window->WidgetOf(Model->cbx_time)), 30);
     // The version field is disabled in its own right and looks it.
-    EXPECT_NE(Window->edt_version->palette().color(QPalette::Disabled, QPalette::Base),
-              Window->edt_version->palette().color(QPalette::Active, QPalette::Base));
+    QWidget* version = Window->WidgetOf(Model->edt_version);
+    EXPECT_NE(version->palette().color(QPalette::Disabled, QPalette::Base),
+              version->palette().color(QPalette::Active, QPalette::Base));
 }
 
 TEST(Translation, ToolkitButtonsSpeakGerman) {

@@ -1,7 +1,10 @@
-// The monitor's entry: the application, its title, the main window and the
-// event loop. No command line and no environment are read.
+// The monitor's entry on Linux: the application, its title, the window's
+// logic, its Qt front end and the event loop. No command line and no
+// environment are read.
 #include "error_box.h"
 #include "main_window.h"
+#include "qt_platform.h"
+#include "qt_window.h"
 #include "translation.h"
 
 #include <QApplication>
@@ -14,16 +17,18 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Fennox");
     InstallGermanTranslation();
 
+    TQtPlatform platform;
     std::unique_ptr<TfrmMain> frmMain;
     try {
-        frmMain = std::make_unique<TfrmMain>(QCoreApplication::applicationFilePath());
+        frmMain = std::make_unique<TfrmMain>(platform);
     } catch (const std::exception& e) {
         // A start-up failure (a settings file that cannot be read) leaves no
         // window behind.
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
+        ShowErrorBox(QString::fromUtf8(e.what()));
         return 0;
     }
-    frmMain->show();
+    TQtWindow window(*frmMain, platform);
+    window.show();
     app.exec();
     return 0;
 }

@@ -4,22 +4,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <exception>
-
 void ShowErrorBox(const QString& text) {
     QMessageBox box(QMessageBox::Critical, "Fennox", text, QMessageBox::Ok);
     box.setObjectName("ErrorBox");
     box.exec();
-}
-
-void RunGuarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        ShowErrorBox("Unbekannter Fehler");
-    }
 }
 
 void ShowSystemErrorBox(const QString& caption, const QString& text) {

@@ -415,13 +415,14 @@ TEST(LogView, TheWidgetGoesWithTheViewOrBeforeIt) {
 
 // --- In the window -----------------------------------------------------------
 
-TEST_F(WindowTest, BothLogsAreLogViewsWithTheirFontsColoursAndFocus) {
+TEST_F(QtWindowTest, BothLogsAreLogViewsWithTheirFontsColoursAndFocus) {
     Start();
-    auto* memo1 = qobject_cast<TLogWidget*>(Window->Memo1->Widget());
-    auto* memo2 = qobject_cast<TLogWidget*>(Window->Memo2->Widget());
+    TLogWidget* memo1 = Window->Memo1View();
+    TLogWidget* memo2 = Window->Memo2View();
     ASSERT_NE(memo1, nullptr);
     ASSERT_NE(memo2, nullptr);
-    EXPECT_EQ(&memo1->Model(), &Window->Memo1->Model());
+    EXPECT_EQ(&memo1->Model(), &Model->Memo1.Lines);
+    EXPECT_EQ(&memo2->Model(), &Model->Memo2.Lines);
     // The Monitor log wraps as a grid of fixed-pitch characters.
     EXPECT_TRUE(QFontInfo(memo1->font()).fixedPitch());
     EXPECT_GT(memo1->Model().Columns(), 0u);
@@ -437,13 +438,17 @@ TEST_F(WindowTest, BothLogsAreLogViewsWithTheirFontsColoursAndFocus) {
     EXPECT_EQ(memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
-TEST_F(WindowTest, SavedFileHoldsWhatTheUserTypedIntoTheLog) {
+TEST_F(QtWindowTest, TheDecodersLinesAppearInTheMonitorLog) {
     Start();
-    Window->AppendMonitorLine("Idle");
-    Window->Memo1->Model().SetCaretPos({0, 4});
-    Window->Memo1->Model().InsertText(" (Anfang)");
-    WhenModal([&](QWidget* w) { TypeFileNameAndAccept(w, Folder.path(), "rec"); });
-    Window->btn_save->click();
-    EXPECT_EQ(ReadAll(Folder.path() + "/rec.txt"), "Idle (Anfang)\r\n");
-    EXPECT_EQ(LastLine(), "...gespeichert");
+    Window->show();
+    Model->AppendMonitorLine("Lok     3 (28 Step) R\xFC"
+                             "ckw. Speed   8 ");
+    EXPECT_EQ(Window->Memo1View()->Model().LineCount(), 1u);
+    // Painted: the view is not left blank.
+    const QImage image = Window->Memo1View()->viewport()->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 200; ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    EXPECT_LT(darkest, 100);
 }

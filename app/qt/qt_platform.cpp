@@ -1,0 +1,91 @@
+#include "qt_platform.h"
+
+#include "clock_text.h"
+#include "error_box.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QUrl>
+
+TQtPlatform::TQtPlatform() = default;
+
+TQtPlatform::~TQtPlatform() {
+    delete SaveDialog1.data();
+}
+
+void TQtPlatform::SetOwner(QWidget* owner) {
+    Owner = owner;
+    // One dialog for the life of the window: it offers the last name again.
+    delete SaveDialog1.data();
+    SaveDialog1 = new QFileDialog(owner);
+    SaveDialog1->setObjectName("SaveDialog1");
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setSizeGripEnabled(true);
+}
+
+void TQtPlatform::ShowErrorBox(const std::string& text) {
+    ::ShowErrorBox(QString::fromUtf8(text.c_str()));
+}
+
+void TQtPlatform::ShowWarningDialog(const std::string& text) {
+    ::ShowWarningDialog(Owner, QString::fromUtf8(text.c_str()));
+}
+
+void TQtPlatform::ShowCommErrorBox(const std::string& caption, const std::string& text) {
+    // The system's texts are in the locale's encoding.
+    ShowSystemErrorBox(QString::fromLocal8Bit(caption.c_str()),
+                       QString::fromLocal8Bit(text.c_str()));
+}
+
+bool TQtPlatform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) {
+    if (SaveDialog1 == nullptr)
+        SetOwner(Owner);
+    SaveDialog1->setDefaultSuffix(QString::fromUtf8(request.DefaultExtension.c_str()));
+    SaveDialog1->setWindowTitle(QString::fromUtf8(request.Title.c_str()));
+    // Pairs of description and pattern; Qt writes "description (pattern)"
+    // and takes "*" for every file.
+    QStringList filters;
+    for (std::size_t i = 0; i + 1 < request.Filter.size(); i += 2) {
+        QString pattern = QString::fromUtf8(request.Filter[i + 1].c_str());
+        if (pattern == "*.*")
+            pattern = "*";
+        filters << QString::fromUtf8(request.Filter[i].c_str()) + " (" + pattern + ")";
+    }
+    SaveDialog1->setNameFilters(filters);
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+        return false;
+    path = SaveDialog1->selectedFiles().first().toLocal8Bit().toStdString();
+    return true;
+}
+
+void TQtPlatform::SetClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TQtPlatform::OpenUrl(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromUtf8(url.c_str())));
+}
+
+bool TQtPlatform::OnSomeScreen(const TRect& outer) const {
+    const QRect frame(outer.Left, outer.Top, outer.Width, outer.Height);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->geometry().intersects(frame))
+            return true;
+    }
+    return false;
+}
+
+std::string TQtPlatform::ProgramPath() const {
+    return QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+}
+
+std::string TQtPlatform::TimeText() {
+    return LocalTimeText();
+}

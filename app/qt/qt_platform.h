@@ -1,0 +1,34 @@
+// The desktop's services for the window's logic, from Qt.
+#pragma once
+
+#include "platform.h"
+
+#include <QFileDialog>
+#include <QPointer>
+
+class QWidget;
+
+class TQtPlatform : public TPlatform {
+public:
+    TQtPlatform();
+    ~TQtPlatform();
+
+    // The window that owns the modal boxes and the save dialog.
+    void SetOwner(QWidget* owner);
+    QFileDialog* SaveDialog() const { return SaveDialog1; }
+
+    void ShowErrorBox(const std::string& text) override;
+    void ShowWarningDialog(const std::string& text) override;
+    void ShowCommErrorBox(const std::string& caption, const std::string& text) override;
+    bool ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) override;
+    void SetClipboardText(const std::string& text) override;
+    void OpenUrl(const std::string& url) override;
+    bool OnSomeScreen(const TRect& outer) const override;
+    std::string ProgramPath() const override;
+    std::string TimeText() override;
+
+private:
+    QWidget* Owner = nullptr;
+    // Owned by the window once there is one, and gone with it.
+    QPointer<QFileDialog> SaveDialog1;
+};
