@@ -9,6 +9,13 @@ struct TDefaultPort {
     const char* DevicePath;
 };
 
+#ifdef _WIN32
+// Windows knows the names themselves: CreateFileA opens "COM5" as it is.
+const TDefaultPort DefaultPorts[PortCount] = {
+    {"COM1", "COM1"}, {"COM2", "COM2"}, {"COM3", "COM3"}, {"COM4", "COM4"}, {"COM5", "COM5"},
+    {"COM6", "COM6"}, {"COM7", "COM7"}, {"COM8", "COM8"}, {"COM9", "COM9"},
+};
+#else
 // The first four are the mainboard's UARTs, the next four USB serial
 // adapters, the last a USB CDC-ACM device; so the first-start choice Com5 is
 // the first USB adapter, which is how the device is mostly attached today.
@@ -17,6 +24,7 @@ const TDefaultPort DefaultPorts[PortCount] = {
     {"COM4", "/dev/ttyS3"},   {"COM5", "/dev/ttyUSB0"}, {"COM6", "/dev/ttyUSB1"},
     {"COM7", "/dev/ttyUSB2"}, {"COM8", "/dev/ttyUSB3"}, {"COM9", "/dev/ttyACM0"},
 };
+#endif
 
 // Keys of an INI file are not case-sensitive, so neither are port names.
 bool SameName(const std::string& a, const std::string& b) {

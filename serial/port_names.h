@@ -1,6 +1,7 @@
 // The port names the window offers, "COM1".."COM9", and the device each one
-// stands for on Linux. The settings file may name other devices for any of
-// them; the window reads those and hands them over as plain data.
+// stands for: on Windows the name itself, on Linux a device file. The
+// settings file may name other devices for any of them; the window reads
+// those and hands them over as plain data.
 #pragma once
 
 #include <string>
@@ -17,8 +18,9 @@ using TPortOverrides = std::vector<TPortOverride>;
 // "COM<n>" for n = 1..9.
 std::string PortName(int n);
 
-// The built-in device of a port name: "COM1".."COM4" are /dev/ttyS0..3,
-// "COM5".."COM8" /dev/ttyUSB0..3, "COM9" /dev/ttyACM0. Empty for any other name.
+// The built-in device of a port name. Windows: the name in capitals. Linux:
+// "COM1".."COM4" are /dev/ttyS0..3, "COM5".."COM8" /dev/ttyUSB0..3, "COM9"
+// /dev/ttyACM0. Empty for any other name.
 std::string DefaultDevicePath(const std::string& portName);
 
 // The device a port name opens: the first override for the name with a

@@ -1,5 +1,6 @@
 #include "com_link.h"
 
+#include "com_link_common.h"
 #include "line_settings.h"
 #include "port_names.h"
 #include "sys_calls.h"
@@ -10,11 +11,7 @@
 #include <set>
 #include <sys/file.h>
 
-THandle hComPort = 0;
-
 namespace {
-
-TComLinkHook Hook;
 
 // The descriptors whose terminal we put into exclusive use. Only these give
 // the flag up on close: a flag another program set is not ours to clear.
@@ -38,20 +35,6 @@ void CloseKeepingErrno(int fd) {
 }
 
 } // namespace
-
-void SetComLinkHook(TComLinkHook hook) {
-    Hook = std::move(hook);
-}
-
-std::string TrimMessageText(std::string text) {
-    while (!text.empty()) {
-        const unsigned char last = static_cast<unsigned char>(text.back());
-        if (last > 32 && last != '.')
-            break;
-        text.pop_back();
-    }
-    return text;
-}
 
 THandle OpenDevice(const std::string& path) {
     if (path.empty()) {
@@ -153,8 +136,9 @@ void TComLink::SetReadTimeouts(THandle handle) const {
 void TComLink::ShowCommError(const std::string& operation) const {
     const int code = errno;
     const std::string text = TrimMessageText(Sys().ErrorText(code));
-    if (Hook.ShowErrorBox)
-        Hook.ShowErrorBox(operation, text);
+    const TComLinkHook& hook = ComLinkHook();
+    if (hook.ShowErrorBox)
+        hook.ShowErrorBox(operation, text);
     else
         std::fprintf(stderr, "%s: %s\n", operation.c_str(), text.c_str());
 }
@@ -173,8 +157,9 @@ int32_t TComLink::ReceiveData(uint8_t* buffer, int32_t count, THandle handle) co
     if (got == 0)
         errno = ENODEV;
     const int code = errno;
-    if (Hook.RequestStop)
-        Hook.RequestStop();
+    const TComLinkHook& hook = ComLinkHook();
+    if (hook.RequestStop)
+        hook.RequestStop();
     errno = code;
     ShowCommError("ReceiveData");
     return 0;

@@ -1,0 +1,7 @@
+// What both implementations of TComLink share, for their own use only.
+#pragma once
+
+#include "com_link.h"
+
+// The hook SetComLinkHook installed last; empty members when none.
+const TComLinkHook& ComLinkHook();
