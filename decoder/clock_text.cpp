@@ -28,7 +28,11 @@ std::string LocalTimeText() {
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
     if (now.tv_sec != cachedSecond) {
+#ifdef _WIN32
+        localtime_s(&cachedLocal, &now.tv_sec);
+#else
         localtime_r(&now.tv_sec, &cachedLocal);
+#endif
         cachedSecond = now.tv_sec;
     }
     return FormatTimeText(cachedLocal.tm_hour, cachedLocal.tm_min, cachedLocal.tm_sec,

@@ -3,14 +3,13 @@
 #include "decode_options.h"
 #include "headless_host.h"
 #include "line_output.h"
+#include "platform_io.h"
 #include "rx_collector.h"
 #include "stream_decoder.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -37,6 +36,8 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    // The logs are UTF-8 with "\n" line ends on every platform.
+    UseBinaryStdio();
     std::vector<std::string> args(argv + 1, argv + argc);
     TDecodeOptions options;
     std::string error;
@@ -51,14 +52,13 @@ int main(int argc, char** argv) {
         break;
     }
 
-    // A closed pipe on the output is reported as a write failure, not a signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    IgnoreBrokenPipe();
 
     const bool fromStdin = options.Input == "-";
     const std::string inputName = fromStdin ? "standard input" : options.Input;
     int inputFd = 0;
     if (!fromStdin) {
-        inputFd = open(options.Input.c_str(), O_RDONLY | O_CLOEXEC);
+        inputFd = OpenForReading(options.Input);
         if (inputFd < 0) {
             std::fprintf(stderr, "fennox-decode: cannot read %s: %s\n", inputName.c_str(),
                          std::strerror(errno));
@@ -68,8 +68,7 @@ int main(int argc, char** argv) {
 
     int bitstreamFd = -1;
     if (!options.BitstreamOut.empty()) {
-        bitstreamFd =
-            open(options.BitstreamOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        bitstreamFd = CreateForWriting(options.BitstreamOut);
         if (bitstreamFd < 0) {
             std::fprintf(stderr, "fennox-decode: cannot write %s: %s\n",
                          options.BitstreamOut.c_str(), std::strerror(errno));

@@ -1,11 +1,11 @@
 // fennox-stats: reports on the DCC packets of a recording of the device:
 // kinds, addresses, the locomotives' last state, preambles, gaps, rate.
 #include "dcc_stats.h"
+#include "platform_io.h"
 #include "stats_html.h"
 #include "stats_report.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -71,6 +71,7 @@ bool WriteAll(std::FILE* f, const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    UseBinaryStdio();
     TOptions options;
     bool help = false;
     if (const int status = Parse(std::vector<std::string>(argv + 1, argv + argc), options, help)) {
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
         std::fputs(Usage, stdout);
         return 0;
     }
-    std::signal(SIGPIPE, SIG_IGN);
+    IgnoreBrokenPipe();
 
     const bool fromStdin = options.Input == "-";
     const std::string inputName = fromStdin ? "standard input" : options.Input;

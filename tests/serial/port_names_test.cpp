@@ -4,31 +4,34 @@
 
 namespace {
 
+// The built-in device of each port, by number.
+#ifdef _WIN32
+const std::string Default[] = {"",     "COM1", "COM2", "COM3", "COM4",
+                               "COM5", "COM6", "COM7", "COM8", "COM9"};
+#else
+const std::string Default[] = {"",
+                               "/dev/ttyS0",
+                               "/dev/ttyS1",
+                               "/dev/ttyS2",
+                               "/dev/ttyS3",
+                               "/dev/ttyUSB0",
+                               "/dev/ttyUSB1",
+                               "/dev/ttyUSB2",
+                               "/dev/ttyUSB3",
+                               "/dev/ttyACM0"};
+#endif
+
 TEST(PortNames, EachNameStandsForItsDevice) {
     struct TCase {
         const char* Name;
-        const char* Path;
+        std::string Path;
     };
     const TCase cases[] = {
-        {"COM1", "/dev/ttyS0"},
-        {"COM2", "/dev/ttyS1"},
-        {"COM3", "/dev/ttyS2"},
-        {"COM4", "/dev/ttyS3"},
-        {"COM5", "/dev/ttyUSB0"},
-        {"COM6", "/dev/ttyUSB1"},
-        {"COM7", "/dev/ttyUSB2"},
-        {"COM8", "/dev/ttyUSB3"},
-        {"COM9", "/dev/ttyACM0"},
-        {"com5", "/dev/ttyUSB0"},
-        {"Com9", "/dev/ttyACM0"},
-        {"COM0", ""},
-        {"COM10", ""},
-        {"COM", ""},
-        {"LPT1", ""},
-        {"", ""},
-        {" COM1", ""},
-        {"COM1 ", ""},
-        {"\\\\.\\COM1", ""},
+        {"COM1", Default[1]}, {"COM2", Default[2]}, {"COM3", Default[3]}, {"COM4", Default[4]},
+        {"COM5", Default[5]}, {"COM6", Default[6]}, {"COM7", Default[7]}, {"COM8", Default[8]},
+        {"COM9", Default[9]}, {"com5", Default[5]}, {"Com9", Default[9]}, {"COM0", ""},
+        {"COM10", ""},        {"COM", ""},          {"LPT1", ""},         {"", ""},
+        {" COM1", ""},        {"COM1 ", ""},        {"\\\\.\\COM1", ""},
     };
     for (const TCase& c : cases) {
         EXPECT_EQ(DefaultDevicePath(c.Name), c.Path) << c.Name;
@@ -53,14 +56,14 @@ TEST(PortNames, OverridesReplaceOnlyTheirOwnPort) {
     };
     struct TCase {
         const char* Name;
-        const char* Path;
+        std::string Path;
     };
     const TCase cases[] = {
         {"COM1", "/dev/ttyAMA0"},
-        {"COM2", "/dev/ttyS1"},
+        {"COM2", Default[2]},
         {"COM5", "/dev/serial/by-id/usb-Fennox-if00"},
-        {"COM6", "/dev/ttyUSB1"},
-        {"COM8", "/dev/ttyUSB3"},
+        {"COM6", Default[6]},
+        {"COM8", Default[8]},
         {"COM9", "/dev/ttyACM1"},
         {"COM12", "/dev/ttyS12"},
     };
@@ -70,14 +73,14 @@ TEST(PortNames, OverridesReplaceOnlyTheirOwnPort) {
 
 TEST(PortNames, InstalledOverridesAreWhatOpenPortUses) {
     EXPECT_TRUE(PortOverrides().empty());
-    EXPECT_EQ(PortDevicePath("COM3"), "/dev/ttyS2");
+    EXPECT_EQ(PortDevicePath("COM3"), Default[3]);
     SetPortOverrides({{"COM3", "/tmp/pty-of-a-test"}});
     EXPECT_EQ(PortDevicePath("COM3"), "/tmp/pty-of-a-test");
-    EXPECT_EQ(PortDevicePath("COM4"), "/dev/ttyS3");
+    EXPECT_EQ(PortDevicePath("COM4"), Default[4]);
     ASSERT_EQ(PortOverrides().size(), 1u);
     EXPECT_EQ(PortOverrides()[0].PortName, "COM3");
     SetPortOverrides({});
-    EXPECT_EQ(PortDevicePath("COM3"), "/dev/ttyS2");
+    EXPECT_EQ(PortDevicePath("COM3"), Default[3]);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sys_calls.h"
+#include "sys_calls_guard.h"
 
 #include <cerrno>
 #include <deque>
@@ -80,16 +81,4 @@ private:
         queue.pop_front();
         return true;
     }
-};
-
-// Installs scripted calls for the life of a test.
-class TSysCallsGuard {
-public:
-    explicit TSysCallsGuard(TSysCalls& calls) : Previous(SetSysCalls(&calls)) {}
-    ~TSysCallsGuard() { SetSysCalls(Previous); }
-    TSysCallsGuard(const TSysCallsGuard&) = delete;
-    TSysCallsGuard& operator=(const TSysCallsGuard&) = delete;
-
-private:
-    TSysCalls* Previous;
 };
