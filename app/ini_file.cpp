@@ -12,6 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace {
 
 bool IsBlank(char c) {
@@ -62,9 +67,44 @@ std::string DecimalText(int32_t value) {
 }
 
 // The error box's text: German like the window, with the system's reason.
-std::string Failure(const char* what, const std::string& path, int error) {
-    return "Die Datei \"" + path + "\" " + what + ": " + std::strerror(error);
+std::string Failure(const char* what, const std::string& path, const std::string& reason) {
+    return "Die Datei \"" + path + "\" " + what + ": " + reason;
 }
+
+std::string Failure(const char* what, const std::string& path, int error) {
+    return Failure(what, path, std::string(std::strerror(error)));
+}
+
+#ifdef _WIN32
+// Raw bytes (the file's CR LF are its own), and not inherited by programs
+// this one starts.
+constexpr int OpenFlags = O_BINARY | O_NOINHERIT;
+
+int FlushToDisk(int fd) {
+    return ::_commit(fd);
+}
+
+// The system's text for a Win32 error code, without its closing line break
+// and full stop.
+std::string SystemErrorText(DWORD code) {
+    char text[512];
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+    while (length > 0 &&
+           (static_cast<unsigned char>(text[length - 1]) <= 32 || text[length - 1] == '.'))
+        --length;
+    if (length == 0)
+        return "Fehler " + std::to_string(code);
+    return std::string(text, length);
+}
+#else
+constexpr int OpenFlags = O_CLOEXEC;
+
+int FlushToDisk(int fd) {
+    return ::fsync(fd);
+}
+#endif
 
 const char* const CannotOpen = "kann nicht ge\xC3\xB6"
                                "ffnet werden";
@@ -97,7 +137,7 @@ bool WriteAll(int fd, const std::string& text) {
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
+        const auto written = ::write(fd, data, left);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -108,6 +148,49 @@ bool WriteAll(int fd, const std::string& text) {
     }
     return true;
 }
+
+#ifdef _WIN32
+
+// The target is the path itself: the settings file beside the program is
+// not expected to be a link, and replacing one replaces the link.
+std::string ResolveTarget(const std::string& path) {
+    return path;
+}
+
+// Why the file must be left as it is ("" when it may be replaced); exists
+// tells whether there is a file at all. The read-only attribute is what a
+// user sets to keep the settings as they are.
+std::string WriteRefusal(const std::string& target, bool& exists) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return SystemErrorText(ERROR_ACCESS_DENIED);
+    return std::string();
+}
+
+// A new file beside the target, for this writer alone; -1 with errno set
+// when the folder takes none.
+int CreateTemporary(const std::string& target, std::string& tempPath) {
+    const std::string stem = target + "." + std::to_string(GetCurrentProcessId()) + "-";
+    for (unsigned attempt = 0;; ++attempt) {
+        tempPath = stem + std::to_string(attempt) + ".tmp";
+        const int fd = ::_open(tempPath.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | OpenFlags,
+                               _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST || attempt == 100)
+            return fd;
+    }
+}
+
+// Puts the complete temporary file in the target's place, replacing it in
+// one step; the reason when that fails.
+std::string ReplaceTarget(const std::string& tempPath, const std::string& target) {
+    if (MoveFileExA(tempPath.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return std::string();
+    return SystemErrorText(GetLastError());
+}
+
+#else
 
 // A new settings file gets the permissions any new file of the user gets; a
 // replaced one keeps its own, so a rename does not quietly change them.
@@ -132,7 +215,7 @@ std::string FolderOf(const std::string& path) {
 // The file a path names once symbolic links are followed, so that writing
 // changes the file the link points at and the link stays a link. A link
 // whose target does not exist yet names that target.
-std::string FollowLinks(std::string path) {
+std::string ResolveTarget(std::string path) {
     for (int hop = 0; hop < 40; ++hop) {
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
@@ -147,14 +230,55 @@ std::string FollowLinks(std::string path) {
     return path; // a loop of links: the write fails with the system's reason
 }
 
+std::string WriteRefusal(const std::string& target, bool& exists) {
+    struct stat info {};
+    exists = ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (!exists)
+        return std::string();
+    // The mode bits count for root too, who may write anything.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return std::strerror(EACCES);
+    if (::access(target.c_str(), W_OK) != 0)
+        return std::strerror(errno);
+    return std::string();
+}
+
+// A new file beside the target with the target's permissions (see ModeFor);
+// -1 with errno set when the folder takes none.
+int CreateTemporary(const std::string& target, std::string& tempPath) {
+    const mode_t mode = ModeFor(target);
+    tempPath = target + ".XXXXXX";
+    const int fd = ::mkostemp(&tempPath[0], O_CLOEXEC);
+    if (fd < 0 || ::fchmod(fd, mode) == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    ::unlink(tempPath.c_str());
+    errno = error;
+    return -1;
+}
+
+std::string ReplaceTarget(const std::string& tempPath, const std::string& target) {
+    if (::rename(tempPath.c_str(), target.c_str()) != 0)
+        return std::strerror(errno);
+    // Make the rename itself survive a power cut. The new file is complete
+    // either way, so a folder that cannot be flushed is no failure.
+    TFd folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0)
+        ::fsync(folder.Get());
+    return std::string();
+}
+
+#endif
+
 // Writes the file where it is: not safe against a crash half-way, so only
 // for a writable file in a folder that takes no new file.
 int WriteInPlace(const std::string& path, const std::string& text) {
-    TFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    TFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | OpenFlags));
     if (fd.Get() < 0)
         return errno;
     int error = 0;
-    if (!WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0)
+    if (!WriteAll(fd.Get(), text) || FlushToDisk(fd.Get()) != 0)
         error = errno;
     if (::close(fd.Release()) != 0 && error == 0)
         error = errno;
@@ -164,7 +288,7 @@ int WriteInPlace(const std::string& path, const std::string& text) {
 } // namespace
 
 TIniFile TIniFile::Load(const std::string& path) {
-    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    TFd fd(::open(path.c_str(), O_RDONLY | OpenFlags));
     if (fd.Get() < 0) {
         if (errno == ENOENT)
             return TIniFile();
@@ -173,7 +297,7 @@ TIniFile TIniFile::Load(const std::string& path) {
     std::string text;
     char buffer[4096];
     for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+        const auto got = ::read(fd.Get(), buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -298,22 +422,16 @@ std::string TIniFile::Text() const {
 }
 
 void TIniFile::Save(const std::string& path) const {
-    const std::string target = FollowLinks(path);
-    struct stat info {};
-    const bool exists = ::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    const std::string target = ResolveTarget(path);
     // A settings file the user marked read-only, or may not write, is left
-    // as it is: a rename would replace it all the same. The mode bits count
-    // for root too, who may write anything.
-    if (exists) {
-        if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-            throw std::runtime_error(Failure(CannotWrite, path, EACCES));
-        if (::access(target.c_str(), W_OK) != 0)
-            throw std::runtime_error(Failure(CannotWrite, path, errno));
-    }
-    const mode_t mode = ModeFor(target);
+    // as it is: a replacement would replace it all the same.
+    bool exists = false;
+    const std::string refusal = WriteRefusal(target, exists);
+    if (!refusal.empty())
+        throw std::runtime_error(Failure(CannotWrite, path, refusal));
     const std::string text = Text();
-    std::string tempPath = target + ".XXXXXX";
-    TFd fd(::mkostemp(&tempPath[0], O_CLOEXEC));
+    std::string tempPath;
+    TFd fd(CreateTemporary(target, tempPath));
     if (fd.Get() < 0) {
         const int error = errno;
         // A folder that takes no new file, but a file we may write: written
@@ -328,24 +446,18 @@ void TIniFile::Save(const std::string& path) const {
     }
 
     int error = 0;
-    if (::fchmod(fd.Get(), mode) != 0 || !WriteAll(fd.Get(), text) || ::fsync(fd.Get()) != 0)
+    if (!WriteAll(fd.Get(), text) || FlushToDisk(fd.Get()) != 0)
         error = errno;
     // A failed close can be the first report of a failed write (network file
     // systems), so it counts like one.
     if (::close(fd.Release()) != 0 && error == 0)
         error = errno;
-    if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
+    const std::string reason =
+        error != 0 ? std::string(std::strerror(error)) : ReplaceTarget(tempPath, target);
+    if (!reason.empty()) {
         ::unlink(tempPath.c_str());
-        throw std::runtime_error(Failure(CannotWrite, path, error));
+        throw std::runtime_error(Failure(CannotWrite, path, reason));
     }
-
-    // Make the rename itself survive a power cut. The new file is complete
-    // either way, so a folder that cannot be flushed is no failure.
-    TFd folder(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Get() >= 0)
-        ::fsync(folder.Get());
 }
 
 const TIniFile::TSection* TIniFile::FindSection(const std::string& name) const {

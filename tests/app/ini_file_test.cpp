@@ -13,13 +13,67 @@
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <filesystem>
+#include <windows.h>
+#else
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
+#ifdef _WIN32
+// A fresh folder per test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (unsigned n = 0;; ++n) {
+            const std::filesystem::path candidate =
+                base /
+                ("fennox_ini_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(n));
+            if (CreateDirectoryA(candidate.string().c_str(), nullptr)) {
+                Path = candidate.generic_string();
+                return;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS || n == 1000)
+                throw std::runtime_error("CreateDirectoryA failed");
+        }
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder() {
+        // A read-only file would stop the removal.
+        std::error_code error;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Path, error))
+            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove_all(Path, error);
+    }
+
+    std::string File(const std::string& name) const { return Path + "/" + name; }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(Path, error))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    std::string Path;
+};
+
+int MakeFolder(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) ? 0 : -1;
+}
+
+// The reason the C runtime gives for opening a folder, where POSIX has one
+// of its own.
+const int OpenFolderError = EACCES;
+#else
 // A fresh folder per test, removed with everything in it afterwards.
 class TempFolder {
 public:
@@ -74,6 +128,13 @@ private:
         }
     }
 };
+
+int MakeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), 0755);
+}
+
+const int OpenFolderError = EISDIR;
+#endif
 
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -463,17 +524,27 @@ TEST(IniFileLoad, ReadsTheFile) {
 TEST(IniFileLoad, UnreadablePathThrowsNamingTheFileAndTheReason) {
     TempFolder folder;
     const std::string path = folder.File("fennox.ini");
-    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    ASSERT_EQ(MakeFolder(path), 0);
     try {
         TIniFile::Load(path);
         FAIL() << "no exception";
     } catch (const std::runtime_error& e) {
         const std::string message = e.what();
         EXPECT_NE(message.find(path), std::string::npos) << message;
-        EXPECT_NE(message.find(std::strerror(EISDIR)), std::string::npos) << message;
+        EXPECT_NE(message.find(std::strerror(OpenFolderError)), std::string::npos) << message;
     }
 }
 
+#ifdef _WIN32
+// Windows reports a path through a file as a path that is not there, and a
+// settings file that is not there reads as an empty document.
+TEST(IniFileLoad, PathThroughAFileIsAMissingFile) {
+    TempFolder folder;
+    WriteFile(folder.File("plain"), "x");
+    const TIniFile ini = TIniFile::Load(folder.File("plain/fennox.ini"));
+    EXPECT_EQ(ini.Text(), "");
+}
+#else
 TEST(IniFileLoad, PathThroughAFileThrows) {
     TempFolder folder;
     WriteFile(folder.File("plain"), "x");
@@ -487,6 +558,8 @@ TEST(IniFileLoad, PathThroughAFileThrows) {
         EXPECT_NE(message.find(std::strerror(ENOTDIR)), std::string::npos) << message;
     }
 }
+
+#endif
 
 TEST(IniFileSave, WritesTheTextAndLeavesNoTemporaryFile) {
     TempFolder folder;
@@ -510,6 +583,7 @@ TEST(IniFileSave, RoundTripDropsCommentsAndKeepsTheRest) {
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
 }
 
+#ifndef _WIN32
 TEST(IniFileSave, ReplacedFileKeepsItsPermissions) {
     TempFolder folder;
     const std::string path = folder.File("fennox.ini");
@@ -523,6 +597,7 @@ TEST(IniFileSave, ReplacedFileKeepsItsPermissions) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadFile(path), "[A]\r\nx=2\r\n\r\n");
 }
+#endif
 
 TEST(IniFileSave, MissingFolderThrowsNamingTheFile) {
     TempFolder folder;
@@ -556,7 +631,7 @@ TEST(IniFileSave, FolderThatIsAFileThrowsAndLeavesItUnchanged) {
 TEST(IniFileSave, FailedRenameRemovesTheTemporaryFile) {
     TempFolder folder;
     const std::string path = folder.File("fennox.ini");
-    ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    ASSERT_EQ(MakeFolder(path), 0);
     WriteFile(path + "/inside", "kept");
     TIniFile ini;
     ini.WriteInteger("A", "x", 1);
@@ -588,11 +663,69 @@ TEST(IniFileSave, ReadOnlyFileIsLeftUntouched) {
     }
     struct stat after {};
     ASSERT_EQ(::stat(path.c_str(), &after), 0);
+#ifndef _WIN32 // Windows has no inode numbers
     EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced by another file";
+#endif
     EXPECT_EQ(ReadFile(path), "[A]\nx=1\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
 }
 
+#ifdef _WIN32
+// The attribute Explorer's "Read-only" box sets: the file stays as it is, and
+// the error names it and gives the system's reason.
+TEST(IniFileSave, ReadOnlyAttributeLeavesTheFileUntouched) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "[A]\r\nx=1\r\n");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    TIniFile ini = TIniFile::Load(path);
+    ini.WriteInteger("A", "x", 2);
+    try {
+        ini.Save(path);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        const std::string prefix = "Die Datei \"" + path + "\" kann nicht geschrieben werden: ";
+        const std::string message = e.what();
+        EXPECT_EQ(message.substr(0, prefix.size()), prefix) << message;
+        EXPECT_GT(message.size(), prefix.size()) << "a reason follows";
+        EXPECT_NE(message.back(), '.') << message;
+        EXPECT_NE(message.back(), '\n') << message;
+    }
+    EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(ReadFile(path), "[A]\r\nx=1\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+
+// Another program holds the file open without letting others delete or
+// replace it: the replacement fails, and neither the file nor a temporary
+// file is left changed or behind.
+TEST(IniFileSave, FileHeldOpenByAnotherProgramIsLeftUntouched) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, "[A]\r\nx=1\r\n");
+    const HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TIniFile ini = TIniFile::Load(path);
+    ini.WriteInteger("A", "x", 2);
+    EXPECT_THROW(ini.Save(path), std::runtime_error);
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(path), "[A]\r\nx=1\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+
+// A longer old file leaves nothing of itself behind the new text.
+TEST(IniFileSave, ExistingFileIsReplacedWhole) {
+    TempFolder folder;
+    const std::string path = folder.File("fennox.ini");
+    WriteFile(path, std::string(10000, 'x'));
+    TIniFile ini;
+    ini.WriteInteger("A", "x", 2);
+    ini.Save(path);
+    EXPECT_EQ(ReadFile(path), "[A]\r\nx=2\r\n\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
+}
+#else
 TEST(IniFileSave, SymbolicLinkIsWrittenThroughAndStaysALink) {
     TempFolder folder;
     ASSERT_EQ(::mkdir(folder.File("real").c_str(), 0755), 0);
@@ -648,6 +781,7 @@ TEST(IniFileSave, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
     EXPECT_EQ(ReadFile(path), "[A]\r\nx=2\r\n\r\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"fennox.ini"});
 }
+#endif
 
 // ---- File name ----
 
