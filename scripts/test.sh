@@ -14,6 +14,9 @@ cmake -S . -B build -G Ninja -DFENNOX_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== Windows build and its tests under wine"
+bash scripts/test-windows.sh
+
 echo "== sanitizer build (ASan + UBSan) and test"
 # The window's tests run in the normal build; the sanitizers watch the rest.
 cmake -S . -B build-sanitize -G Ninja -DFENNOX_WERROR=ON -DFENNOX_SANITIZE=ON \

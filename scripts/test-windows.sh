@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and tests (scripts/build-windows.sh) and runs
+# them under wine, with no display (console programs need none):
+# serial_tests.exe on a pseudo-terminal lent to wine as COM5,
+# settings_tests.exe, and fennox-decode.exe against the Linux fennox-decode
+# on the same streams (needs the Linux build in build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/build-windows.sh
+
+export WINEPREFIX="$PWD/build-win/wineprefix"
+export WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== making the wine prefix"
+    wineboot -i >/dev/null 2>&1
+fi
+# One server for every run, its output kept apart: it reports each hung-up
+# pseudo-terminal (the unplugged device) with a dump of all its objects.
+wineserver -k 2>/dev/null || true
+wineserver -p >>build-win/wineserver.log 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+echo "== Windows: serial link (under wine, COM5 on a pseudo-terminal)"
+python3 tests/serial/win32/pty_host.py --port COM5 -- wine build-win/tests/serial/serial_tests.exe
+
+echo "== Windows: settings file (under wine)"
+(cd build-win/tests/app && wine ./settings_tests.exe)
+
+echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
+bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
