@@ -1,5 +1,7 @@
 #include "sys_calls.h"
 
+#include "calls_slot.h"
+
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -58,19 +60,10 @@ std::string TSysCalls::ErrorText(int code) {
     return std::strerror(code);
 }
 
-namespace {
-
-TSysCalls RealCalls;
-TSysCalls* Current = &RealCalls;
-
-} // namespace
-
 TSysCalls& Sys() {
-    return *Current;
+    return TCallsSlot<TSysCalls>::Current();
 }
 
 TSysCalls* SetSysCalls(TSysCalls* calls) {
-    TSysCalls* previous = Current;
-    Current = calls ? calls : &RealCalls;
-    return previous;
+    return TCallsSlot<TSysCalls>::Install(calls);
 }

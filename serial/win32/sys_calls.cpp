@@ -1,5 +1,7 @@
 #include "sys_calls.h"
 
+#include "calls_slot.h"
+
 HANDLE TSysCalls::CreateFileA(LPCSTR name, DWORD access, DWORD shareMode,
                               LPSECURITY_ATTRIBUTES security, DWORD disposition,
                               DWORD flagsAndAttributes, HANDLE templateFile) {
@@ -45,19 +47,10 @@ int TSysCalls::MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return ::MessageBoxA(owner, text, caption, type);
 }
 
-namespace {
-
-TSysCalls RealCalls;
-TSysCalls* Current = &RealCalls;
-
-} // namespace
-
 TSysCalls& Sys() {
-    return *Current;
+    return TCallsSlot<TSysCalls>::Current();
 }
 
 TSysCalls* SetSysCalls(TSysCalls* calls) {
-    TSysCalls* previous = Current;
-    Current = calls ? calls : &RealCalls;
-    return previous;
+    return TCallsSlot<TSysCalls>::Install(calls);
 }

@@ -1,6 +1,7 @@
 // TComLink on pseudo-terminals: the slave is the port, the master the device.
 #include "com_link.h"
 #include "hook_recorder.h"
+#include "port_fixture.h"
 #include "port_names.h"
 #include "pty_pair.h"
 #include "scripted_sys.h"
@@ -17,31 +18,13 @@
 
 namespace {
 
-class ComLinkOnPty : public ::testing::Test {
+class ComLinkOnPty : public TPortTest {
 protected:
+    ComLinkOnPty() : TPortTest("COM3") {}
     void SetUp() override { SetPortOverrides({{"COM3", Pty.SlavePath}}); }
     void TearDown() override {
-        for (THandle h : Opened)
-            CloseHandle(h);
+        TPortTest::TearDown();
         SetPortOverrides({});
-    }
-
-    // Opens COM3 and keeps the handle for closing at the end.
-    THandle Open() {
-        const THandle h = Link.OpenPort("COM3");
-        if (h != INVALID_HANDLE_VALUE)
-            Opened.push_back(h);
-        return h;
-    }
-
-    // Opens and sets the port up as Start does.
-    THandle OpenConfigured() {
-        const THandle h = Open();
-        if (h != INVALID_HANDLE_VALUE) {
-            Link.ConfigurePort(h);
-            Link.SetReadTimeouts(h);
-        }
-        return h;
     }
 
     // Reads until `count` bytes have come or the line stays silent.
@@ -58,8 +41,6 @@ protected:
     }
 
     TPtyPair Pty;
-    TComLink Link;
-    std::vector<THandle> Opened;
 };
 
 TEST(ComLinkHandle, HandleIsZeroBeforeTheFirstOpenAttempt) {

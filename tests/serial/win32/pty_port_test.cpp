@@ -3,6 +3,7 @@
 // side when the test asks.
 #include "com_link.h"
 #include "hook_recorder.h"
+#include "port_fixture.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -89,33 +90,13 @@ TPtyHost& Host() {
     return host;
 }
 
-class ComLinkOnWinePort : public ::testing::Test {
+class ComLinkOnWinePort : public TPortTest {
 protected:
+    ComLinkOnWinePort() : TPortTest(Host().Port) {}
     void SetUp() override {
         if (!Host().Available())
             GTEST_SKIP() << "needs pty_host.py (scripts/test-windows.sh runs it)";
         ASSERT_EQ(Host().Request("plug"), "ok");
-    }
-    void TearDown() override {
-        for (THandle h : Opened)
-            CloseHandle(h);
-    }
-
-    THandle Open() {
-        const THandle h = Link.OpenPort(Host().Port);
-        if (h != INVALID_HANDLE_VALUE)
-            Opened.push_back(h);
-        return h;
-    }
-
-    // Opened and set up as Start does.
-    THandle OpenConfigured() {
-        const THandle h = Open();
-        if (h != INVALID_HANDLE_VALUE) {
-            Link.ConfigurePort(h);
-            Link.SetReadTimeouts(h);
-        }
-        return h;
     }
 
     // Reads until count bytes have come or five seconds have passed.
@@ -146,9 +127,6 @@ protected:
         }
         return stat.cbInQue;
     }
-
-    TComLink Link;
-    std::vector<THandle> Opened;
 };
 
 TEST_F(ComLinkOnWinePort, OpensAndTakesTheLineSettings) {
