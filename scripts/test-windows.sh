@@ -2,8 +2,9 @@
 # Builds the Windows programs and tests (scripts/build-windows.sh) and runs
 # them under wine, with no display (console programs need none):
 # serial_tests.exe on a pseudo-terminal lent to wine as COM5,
-# settings_tests.exe, and fennox-decode.exe against the Linux fennox-decode
-# on the same streams (needs the Linux build in build/).
+# fennox-record.exe on the same, settings_tests.exe, and fennox-decode.exe
+# against the Linux fennox-decode on the same streams (needs the Linux build
+# in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,16 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows: serial link (under wine, COM5 on a pseudo-terminal)"
 python3 tests/serial/win32/pty_host.py --port COM5 -- wine build-win/tests/serial/serial_tests.exe
+
+echo "== Windows: fennox-record.exe keeps every byte the device sends on COM5"
+(
+    cd build-win
+    head -c 20000 /dev/urandom >record-sent.bin
+    python3 ../tests/serial/win32/pty_host.py --port COM5 --feed record-sent.bin -- \
+        wine tools/fennox-record.exe --seconds 5 COM5 record-kept.bin
+    cmp record-sent.bin record-kept.bin
+    echo "same: 20000 bytes sent and kept"
+)
 
 echo "== Windows: settings file (under wine)"
 (cd build-win/tests/app && wine ./settings_tests.exe)

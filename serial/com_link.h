@@ -95,3 +95,8 @@ bool CloseHandle(THandle handle);
 
 // A message text without the trailing characters 0..32 and full stops.
 std::string TrimMessageText(std::string text);
+
+// The system's text for the last failed call (GetLastError on Windows,
+// errno elsewhere), trimmed as above: what ShowCommError shows, for a
+// caller that reports it itself.
+std::string LastErrorText();

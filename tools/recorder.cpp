@@ -64,7 +64,7 @@ int Record(const TRecordOptions& options, volatile std::sig_atomic_t* stop, std:
     const THandle handle = OpenDevice(device);
     if (handle == INVALID_HANDLE_VALUE) {
         std::fprintf(errors, "fennox-record: cannot open %s: %s\n", portText.c_str(),
-                     TrimMessageText(std::strerror(errno)).c_str());
+                     LastErrorText().c_str());
         return 1;
     }
     link.ConfigurePort(handle);

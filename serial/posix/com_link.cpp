@@ -133,9 +133,13 @@ void TComLink::SetReadTimeouts(THandle handle) const {
         ShowCommError("SetCommTimeouts");
 }
 
-void TComLink::ShowCommError(const std::string& operation) const {
+std::string LastErrorText() {
     const int code = errno;
-    const std::string text = TrimMessageText(Sys().ErrorText(code));
+    return TrimMessageText(Sys().ErrorText(code));
+}
+
+void TComLink::ShowCommError(const std::string& operation) const {
+    const std::string text = LastErrorText();
     const TComLinkHook& hook = ComLinkHook();
     if (hook.ShowErrorBox)
         hook.ShowErrorBox(operation, text);

@@ -72,16 +72,20 @@ void TComLink::SetReadTimeouts(THandle handle) const {
         ShowCommError("SetCommTimeouts");
 }
 
-void TComLink::ShowCommError(const std::string& operation) const {
+std::string LastErrorText() {
     TSysCalls& sys = Sys();
     // First of all: anything called before would overwrite the code.
     const DWORD code = sys.GetLastError();
-    const std::string text = TrimMessageText(MessageText(sys, code));
+    return TrimMessageText(MessageText(sys, code));
+}
+
+void TComLink::ShowCommError(const std::string& operation) const {
+    const std::string text = LastErrorText();
     const TComLinkHook& hook = ComLinkHook();
     if (hook.ShowErrorBox)
         hook.ShowErrorBox(operation, text);
     else
-        sys.MessageBoxA(nullptr, text.c_str(), operation.c_str(), MB_ICONERROR | MB_OK);
+        Sys().MessageBoxA(nullptr, text.c_str(), operation.c_str(), MB_ICONERROR | MB_OK);
 }
 
 int32_t TComLink::ReceiveData(uint8_t* buffer, int32_t count, THandle handle) const {

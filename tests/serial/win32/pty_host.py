@@ -2,7 +2,7 @@
 """Lends a Windows program under wine a pseudo-terminal as a COM port and
 plays the device on its master side.
 
-    pty_host.py [--port COM5] -- wine serial_tests.exe [ARGS...]
+    pty_host.py [--port COM5] [--feed FILE] -- wine PROGRAM.exe [ARGS...]
 
 wine opens COMn through the symbolic link $WINEPREFIX/dosdevices/comn; this
 points it at the slave of a pty pair. The program asks for what the device
@@ -15,6 +15,10 @@ environment variable FENNOX_PTY_CONTROL, FENNOX_PTY_PORT naming the port:
 
 Each request is answered by one line, "ok" or "error: <reason>". The exit
 status is the program's.
+
+With --feed, the port is plugged from the start, and once the program has
+opened it the device sends the file's bytes and then goes away: for a
+program that only reads the port (fennox-record).
 """
 import argparse
 import os
@@ -22,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 import tty
 
 
@@ -29,6 +34,7 @@ class Device:
     def __init__(self, link):
         self.link = link
         self.master = None
+        self.slave_path = None
 
     def plug(self):
         self.unplug()
@@ -45,6 +51,22 @@ class Device:
             os.remove(self.link)
         os.symlink(path, self.link)
         self.master = master
+        self.slave_path = path
+
+    def is_open(self):
+        """Whether any process holds the slave open (wineserver does for
+        the program)."""
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                fds = os.listdir("/proc/%s/fd" % pid)
+                for fd in fds:
+                    if os.readlink("/proc/%s/fd/%s" % (pid, fd)) == self.slave_path:
+                        return True
+            except OSError:
+                continue
+        return False
 
     def send(self, data):
         if self.master is None:
@@ -84,9 +106,26 @@ def serve(device, requests, answers):
             os.write(answers, (answer + "\n").encode("ascii"))
 
 
+def feed(device, data):
+    deadline = time.monotonic() + 60
+    while not device.is_open():
+        if time.monotonic() > deadline:
+            print("pty_host.py: the program never opened the port", file=sys.stderr)
+            return
+        time.sleep(0.05)
+    # Time for the program to set the port up after opening it.
+    time.sleep(0.5)
+    for start in range(0, len(data), 1024):
+        device.send(data[start:start + 1024])
+        time.sleep(0.01)
+    time.sleep(0.5)
+    device.unplug()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--port", default="COM5")
+    parser.add_argument("--feed", help="bytes the device sends once the port is open")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
@@ -105,6 +144,11 @@ def main():
         env["FENNOX_PTY_CONTROL"] = "Z:" + folder.replace("/", "\\")
         env["FENNOX_PTY_PORT"] = args.port
         threading.Thread(target=serve, args=(device, requests, answers), daemon=True).start()
+        if args.feed:
+            with open(args.feed, "rb") as source:
+                data = source.read()
+            device.plug()
+            threading.Thread(target=feed, args=(device, data), daemon=True).start()
         try:
             status = subprocess.call(command, env=env)
         finally:
