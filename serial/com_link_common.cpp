@@ -18,6 +18,15 @@ const TComLinkHook& ComLinkHook() {
     return Hook;
 }
 
+void TComLink::ShowCommError(const std::string& operation) const {
+    const std::string text = LastErrorText();
+    const TComLinkHook& hook = ComLinkHook();
+    if (hook.ShowErrorBox)
+        hook.ShowErrorBox(operation, text);
+    else
+        ShowDefaultErrorBox(operation, text);
+}
+
 std::string TrimMessageText(std::string text) {
     while (!text.empty()) {
         const unsigned char last = static_cast<unsigned char>(text.back());

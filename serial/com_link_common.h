@@ -5,3 +5,6 @@
 
 // The hook SetComLinkHook installed last; empty members when none.
 const TComLinkHook& ComLinkHook();
+
+// ShowCommError's box when no hook shows it: each platform has its own.
+void ShowDefaultErrorBox(const std::string& caption, const std::string& text);

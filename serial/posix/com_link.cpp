@@ -138,13 +138,8 @@ std::string LastErrorText() {
     return TrimMessageText(Sys().ErrorText(code));
 }
 
-void TComLink::ShowCommError(const std::string& operation) const {
-    const std::string text = LastErrorText();
-    const TComLinkHook& hook = ComLinkHook();
-    if (hook.ShowErrorBox)
-        hook.ShowErrorBox(operation, text);
-    else
-        std::fprintf(stderr, "%s: %s\n", operation.c_str(), text.c_str());
+void ShowDefaultErrorBox(const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 
 int32_t TComLink::ReceiveData(uint8_t* buffer, int32_t count, THandle handle) const {

@@ -79,13 +79,9 @@ std::string LastErrorText() {
     return TrimMessageText(MessageText(sys, code));
 }
 
-void TComLink::ShowCommError(const std::string& operation) const {
-    const std::string text = LastErrorText();
-    const TComLinkHook& hook = ComLinkHook();
-    if (hook.ShowErrorBox)
-        hook.ShowErrorBox(operation, text);
-    else
-        Sys().MessageBoxA(nullptr, text.c_str(), operation.c_str(), MB_ICONERROR | MB_OK);
+// No owner: the box does not disable any window while it is open.
+void ShowDefaultErrorBox(const std::string& caption, const std::string& text) {
+    Sys().MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
 }
 
 int32_t TComLink::ReceiveData(uint8_t* buffer, int32_t count, THandle handle) const {
