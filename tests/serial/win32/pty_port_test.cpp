@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -131,8 +132,13 @@ protected:
 
 TEST_F(ComLinkOnWinePort, OpensAndTakesTheLineSettings) {
     THookRecorder hook;
-    const THandle h = OpenConfigured();
+    const THandle h = Open();
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DCB before{};
+    before.DCBlength = sizeof before;
+    ASSERT_TRUE(GetCommState(h, &before));
+    Link.ConfigurePort(h);
+    Link.SetReadTimeouts(h);
     EXPECT_TRUE(hook.Events.empty());
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -141,6 +147,13 @@ TEST_F(ComLinkOnWinePort, OpensAndTakesTheLineSettings) {
     EXPECT_EQ(dcb.ByteSize, 8);
     EXPECT_EQ(dcb.Parity, NOPARITY);
     EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+    // Everything else as the port had it.
+    DCB expected = before;
+    expected.BaudRate = dcb.BaudRate;
+    expected.ByteSize = dcb.ByteSize;
+    expected.Parity = dcb.Parity;
+    expected.StopBits = dcb.StopBits;
+    EXPECT_EQ(std::memcmp(&dcb, &expected, sizeof dcb), 0);
     COMMTIMEOUTS timeouts{};
     ASSERT_TRUE(GetCommTimeouts(h, &timeouts));
     EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
