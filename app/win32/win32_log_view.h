@@ -1,0 +1,57 @@
+// A log text field on Windows: a window class of our own that paints the
+// rows of a TLogModel with GDI and turns keys and mouse into the model's
+// calls. Unlike the system's multi-line edit control it holds no copy of
+// the text, so it neither slows down nor grows with a long log.
+#pragma once
+
+#include "log_model.h"
+
+#include <windows.h>
+
+#include <vector>
+
+class TWin32LogView : private TLogModelListener {
+public:
+    // Creates the window as a child of parent; background in the system's
+    // colour of that index (COLOR_WINDOW, COLOR_INFOBK).
+    TWin32LogView(TLogModel& model, HWND parent, HFONT font, int background, bool tabStop);
+    ~TWin32LogView();
+    TWin32LogView(const TWin32LogView&) = delete;
+    TWin32LogView& operator=(const TWin32LogView&) = delete;
+
+    HWND Handle() const { return Window; }
+    TLogModel& Model() { return Log; }
+
+    void Copy();
+    void Cut();
+    void Paste();
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    void LogRowsChanged(size_t firstRow) override;
+    void LogScrolled() override;
+    void LogCaretMoved() override;
+
+    void Measure();
+    void Paint(HDC dc, const RECT& dirty);
+    void UpdateScrollBar();
+    void PlaceCaret();
+    TLogPos PosAt(int x, int y) const;
+    void OnKey(WPARAM key);
+    void ShowContextMenu(int x, int y);
+
+    TLogModel& Log;
+    HWND Window = nullptr;
+    HFONT Font;
+    int Background;
+    int RowHeight = 1;
+    int Ascent = 0;
+    bool Focused = false;
+    bool Dragging = false;
+    std::vector<TLogRowView> Rows;
+};
+
+// Registers the window class once; called before the first view is made.
+void RegisterLogViewClass(HINSTANCE instance);

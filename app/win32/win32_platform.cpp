@@ -1,0 +1,150 @@
+#include "win32_platform.h"
+
+#include "clock_text.h"
+#include "win32_text.h"
+
+#include <shellapi.h>
+
+#include <commdlg.h>
+
+namespace {
+
+// The warning dialog's one button reads "Abbrechen": a message box has only
+// the system's buttons, so its OK button is renamed the moment the box
+// appears.
+HHOOK RenameHook = nullptr;
+
+LRESULT CALLBACK RenameOkButton(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        SetDlgItemTextA(box, IDOK, "Abbrechen");
+        UnhookWindowsHookEx(RenameHook);
+        RenameHook = nullptr;
+        return 0;
+    }
+    return CallNextHookEx(RenameHook, code, wParam, lParam);
+}
+
+} // namespace
+
+void TWin32Platform::ShowErrorBox(const std::string& text) {
+    MessageBoxA(Owner, Utf8ToAnsi(text).c_str(), "Fennox", MB_ICONERROR | MB_OK);
+}
+
+void TWin32Platform::ShowWarningDialog(const std::string& text) {
+    RenameHook = SetWindowsHookExA(WH_CBT, RenameOkButton, nullptr, GetCurrentThreadId());
+    MessageBoxA(Owner, Utf8ToAnsi(text).c_str(), "Warnung", MB_ICONWARNING | MB_OK);
+    if (RenameHook) {
+        UnhookWindowsHookEx(RenameHook);
+        RenameHook = nullptr;
+    }
+}
+
+void TWin32Platform::ShowCommErrorBox(const std::string& caption, const std::string& text) {
+    // No owner: the main window is not disabled while the box is open, and
+    // the box's own message loop keeps the window's messages flowing.
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONERROR | MB_OK);
+}
+
+bool TWin32Platform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) {
+    // The filter: pairs of description and pattern, each ended by a NUL,
+    // the whole list by a second one.
+    std::string filter;
+    for (const std::string& part : request.Filter) {
+        filter += Utf8ToAnsi(part);
+        filter += '\0';
+    }
+    filter += '\0';
+    const std::string title = Utf8ToAnsi(request.Title);
+    const std::string extension = Utf8ToAnsi(request.DefaultExtension);
+    char name[MAX_PATH];
+    lstrcpynA(name, LastSaveName, MAX_PATH);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = extension.c_str();
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameA(&ofn))
+        return false;
+    lstrcpynA(LastSaveName, name, MAX_PATH);
+    path = name;
+    return true;
+}
+
+void PutTextOnClipboard(HWND owner, const std::string& utf8) {
+    std::string crlf;
+    crlf.reserve(utf8.size() + utf8.size() / 16);
+    for (const char c : utf8) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    const std::wstring wide = Utf8ToWide(crlf);
+    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory == nullptr)
+        return;
+    void* to = GlobalLock(memory);
+    memcpy(to, wide.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(memory);
+        return;
+    }
+    EmptyClipboard();
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr)
+        GlobalFree(memory);
+    CloseClipboard();
+}
+
+std::string TextFromClipboard(HWND owner) {
+    std::string text;
+    if (!OpenClipboard(owner))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = WideToUtf8(wide);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    std::string lf;
+    lf.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        lf += text[i];
+    }
+    return lf;
+}
+
+void TWin32Platform::SetClipboardText(const std::string& text) {
+    PutTextOnClipboard(Owner, text);
+}
+
+void TWin32Platform::OpenUrl(const std::string& url) {
+    // The result is not looked at: nothing is shown when no browser starts.
+    ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+bool TWin32Platform::OnSomeScreen(const TRect& outer) const {
+    const RECT r{outer.Left, outer.Top, outer.Left + outer.Width, outer.Top + outer.Height};
+    return MonitorFromRect(&r, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+std::string TWin32Platform::ProgramPath() const {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, n);
+}
+
+std::string TWin32Platform::TimeText() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return FormatTimeText(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
