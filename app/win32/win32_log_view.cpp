@@ -47,6 +47,8 @@ TWin32LogView::TWin32LogView(TLogModel& model, HWND parent, HFONT font, int back
 
 TWin32LogView::~TWin32LogView() {
     Log.SetListener(nullptr);
+    if (Buffer)
+        DeleteObject(Buffer);
     if (Window) {
         SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
         DestroyWindow(Window);
@@ -87,6 +89,10 @@ void TWin32LogView::Measure() {
     UpdateScrollBar();
 }
 
+// The model's changes only mark what is out of date; the next paint brings
+// the scroll bar and the caret up to date once. At the device's rate the
+// model changes some 300 times a second, and updating the scroll bar each
+// time would take the ticks' time away from the receive loop.
 void TWin32LogView::LogRowsChanged(size_t firstRow) {
     const size_t top = Log.TopRow();
     RECT r;
@@ -94,18 +100,18 @@ void TWin32LogView::LogRowsChanged(size_t firstRow) {
     if (firstRow > top)
         r.top = static_cast<LONG>(std::min<size_t>(firstRow - top, 100000) * RowHeight);
     InvalidateRect(Window, &r, FALSE);
-    UpdateScrollBar();
+    ScrollBarStale = true;
 }
 
 void TWin32LogView::LogScrolled() {
-    UpdateScrollBar();
+    ScrollBarStale = true;
+    CaretStale = true;
     InvalidateRect(Window, nullptr, FALSE);
-    PlaceCaret();
 }
 
 void TWin32LogView::LogCaretMoved() {
+    CaretStale = true;
     InvalidateRect(Window, nullptr, FALSE);
-    PlaceCaret();
 }
 
 void TWin32LogView::UpdateScrollBar() {
@@ -138,12 +144,19 @@ void TWin32LogView::Paint(HDC dc, const RECT& dirty) {
     RECT client;
     GetClientRect(Window, &client);
     // Drawn off screen and copied in one piece, so appending at the device's
-    // rate does not flicker.
+    // rate does not flicker. The bitmap is kept until the view's size changes.
+    if (Buffer == nullptr || BufferWidth != client.right || BufferHeight != client.bottom) {
+        if (Buffer)
+            DeleteObject(Buffer);
+        Buffer = CreateCompatibleBitmap(dc, std::max<LONG>(1, client.right),
+                                        std::max<LONG>(1, client.bottom));
+        BufferWidth = client.right;
+        BufferHeight = client.bottom;
+    }
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    HGDIOBJ oldBitmap = SelectObject(memory, Buffer);
     HGDIOBJ oldFont = SelectObject(memory, Font);
-    FillRect(memory, &client, GetSysColorBrush(Background));
+    FillRect(memory, &dirty, GetSysColorBrush(Background));
     SetBkMode(memory, TRANSPARENT);
 
     Log.RowsInView(Log.VisibleRows() + 1, Rows);
@@ -177,7 +190,6 @@ void TWin32LogView::Paint(HDC dc, const RECT& dirty) {
            dirty.left, dirty.top, SRCCOPY);
     SelectObject(memory, oldFont);
     SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
     DeleteDC(memory);
 }
 
@@ -296,6 +308,14 @@ void TWin32LogView::ShowContextMenu(int x, int y) {
 LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: {
+        if (ScrollBarStale) {
+            ScrollBarStale = false;
+            UpdateScrollBar();
+        }
+        if (CaretStale) {
+            CaretStale = false;
+            PlaceCaret();
+        }
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(Window, &ps);
         Paint(dc, ps.rcPaint);

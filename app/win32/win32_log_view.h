@@ -51,6 +51,11 @@ private:
     bool Focused = false;
     bool Dragging = false;
     std::vector<TLogRowView> Rows;
+    // Brought up to date at the next paint.
+    bool ScrollBarStale = true;
+    bool CaretStale = true;
+    HBITMAP Buffer = nullptr;
+    LONG BufferWidth = 0, BufferHeight = 0;
 };
 
 // Registers the window class once; called before the first view is made.

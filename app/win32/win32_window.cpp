@@ -278,9 +278,10 @@ void TWin32Window::Build() {
             Model.Image1.Click();
     };
 
-    HWND gauge = Create(m.ProgressBar2, PROGRESS_CLASSA, 0);
+    HWND gauge = Create(m.ProgressBar2, PROGRESS_CLASSA, PBS_SMOOTH);
     // Themed progress bars ignore the bar colour; the classic one shows it.
-    SetWindowTheme(gauge, L"", L"");
+    // A blank name, not an empty one: wine keeps its theme for "".
+    SetWindowTheme(gauge, L" ", L" ");
 
     Memo1 = std::make_unique<TWin32LogView>(m.Memo1.Lines, Main, MonitorFont, COLOR_WINDOW, false);
     Memo2 = std::make_unique<TWin32LogView>(m.Memo2.Lines, Main, ControlFont, COLOR_INFOBK, true);
