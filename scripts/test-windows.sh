@@ -2,6 +2,7 @@
 # Builds the Windows programs and tests (scripts/build-windows.sh) and runs
 # them under wine, with no display (console programs need none):
 # serial_tests.exe on a pseudo-terminal lent to wine as COM5,
+# Fennox.exe itself in Xvfb (mouse, keyboard, the simulated device),
 # fennox-record.exe on the same, settings_tests.exe, and fennox-decode.exe
 # against the Linux fennox-decode on the same streams (needs the Linux build
 # in build/).
@@ -40,3 +41,6 @@ echo "== Windows: settings file (under wine)"
 
 echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
+
+echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"
+FENNOX_EXE="$PWD/build-win/app/Fennox.exe" build/tests/e2e/wine_e2e_tests

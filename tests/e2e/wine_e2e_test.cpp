@@ -1,0 +1,209 @@
+// Fennox.exe, the Windows program, under wine in a real X server (Xvfb),
+// driven with the mouse and the keyboard and fed by the simulated device on
+// a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
+// FENNOX_EXE (the program) and WINEPREFIX set.
+#include "first_start_file.h"
+#include "run_program.h"
+#include "x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+std::string Exe() {
+    const char* exe = std::getenv("FENNOX_EXE");
+    return exe ? exe : "";
+}
+
+std::string WinePrefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    return prefix ? prefix : "";
+}
+
+// A path as the Windows program names it: wine shows / as drive Z:.
+std::string WindowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + path;
+}
+
+// The saved file is in the 8-bit code page, whose letters ä and ü are the
+// Latin-1 ones; as UTF-8 it compares with fennox-decode's output.
+std::string Latin1ToUtf8(const std::string& latin1) {
+    std::string out;
+    for (const char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+struct TPoint {
+    int X, Y;
+};
+const TPoint BtnStart{84, 346};
+const TPoint BtnStop{84, 373};
+const TPoint BtnEnde{84, 397};
+const TPoint BtnSave{123, 276};
+const TPoint CbxCv{174 + 13 + 25, 345 + 114 + 8};
+
+// The Windows program started from a folder of its own under wine.
+class TWineMonitor {
+public:
+    TWineMonitor(const TXSession& x, const std::string& folder) : Session(x), Folder(folder) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(Exe(), folder + "/Fennox.exe",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    ~TWineMonitor() { Stop(Program); }
+
+    std::string SettingsPath() const { return Folder + "/Fennox.ini"; }
+    void Launch() {
+        Program = Spawn({"/bin/sh", "-c", "cd \"$0\" && exec wine ./Fennox.exe", Folder}, Env(),
+                        false, false);
+        WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
+        if (WindowId.empty())
+            throw std::runtime_error("Fennox.exe's window did not appear");
+        Pause(500);
+    }
+    std::vector<std::string> Env() const {
+        std::vector<std::string> env = Session.Env();
+        env.push_back("WINEDEBUG=-all");
+        return env;
+    }
+    int WaitEnd(int seconds = 30) {
+        const int status = WaitExit(Program.Pid, seconds);
+        Program.Pid = -1;
+        return status;
+    }
+    TGeometry Inside() const {
+        // The window's client area on the screen: without a window manager
+        // wine shows the Windows window without its frame.
+        const std::string out = Session.X({"/usr/bin/xwininfo", "-id", WindowId});
+        TGeometry g;
+        const auto at = [&](const char* key) {
+            const std::size_t p = out.find(key);
+            return p == std::string::npos ? 0 : std::atoi(out.c_str() + p + std::strlen(key));
+        };
+        g.X = at("Absolute upper-left X:");
+        g.Y = at("Absolute upper-left Y:");
+        g.Width = at("Width:");
+        g.Height = at("Height:");
+        return g;
+    }
+    void Click(TPoint p) const {
+        const TGeometry g = Inside();
+        Session.X({"/usr/bin/xdotool", "mousemove", "--sync", std::to_string(g.X + p.X),
+                   std::to_string(g.Y + p.Y), "click", "1"});
+        Pause(300);
+    }
+
+    std::string WindowId;
+
+private:
+    const TXSession& Session;
+    std::string Folder;
+    TChild Program;
+};
+
+struct WineEndToEnd : ::testing::Test {
+    static std::unique_ptr<TXSession> X;
+    static void SetUpTestSuite() { X = std::make_unique<TXSession>(); }
+    static void TearDownTestSuite() { X.reset(); }
+
+    void SetUp() override {
+        if (Exe().empty() || WinePrefix().empty())
+            GTEST_SKIP() << "FENNOX_EXE and WINEPREFIX are not set";
+    }
+
+    std::string Dir = ::testing::TempDir() + "fennox-wine-" + std::to_string(getpid()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    TChild Sim;
+    ~WineEndToEnd() override { Stop(Sim); }
+};
+
+std::unique_ptr<TXSession> WineEndToEnd::X;
+
+TEST_F(WineEndToEnd, EndeWritesTheFirstStartFileAndTheCloseBoxStoresNothing) {
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    monitor.Click(BtnEnde);
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    const std::string stored = ReadFile(monitor.SettingsPath());
+    EXPECT_EQ(stored, FirstStartFile);
+
+    monitor.Launch();
+    monitor.Click(CbxCv);
+    X->X({X_CLOSE_WINDOW, monitor.WindowId});
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    EXPECT_EQ(ReadFile(monitor.SettingsPath()), stored);
+}
+
+TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
+    const std::string tee = Dir + "/sent.bin";
+    std::filesystem::create_directories(Dir);
+    Sim = Spawn({FENNOX_SIM, "--pty", "--seed", "11", "--tee", tee}, {}, true);
+    const std::string slave = ReadLine(Sim.Stdout);
+    ASSERT_FALSE(slave.empty());
+    const std::string link = WinePrefix() + "/dosdevices/com5";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(slave, link);
+
+    TWineMonitor monitor(*X, Dir);
+    WriteFile(monitor.SettingsPath(),
+              "[SETTINGS]\r\nCOM-Port=5\r\nZeige_Bin=1\r\nZeige_Schaltbefehle=1\r\n"
+              "Zeige_Lokbefehle_S=1\r\nZeige_Lokbefehle_F=1\r\nZeige_RailCom=1\r\n"
+              "Zeige_Idle=1\r\nZeige_Sonstiges=1\r\nZeige_CV=1\r\nDCC=1\r\n"
+              "[Window]\r\nLeft=0\r\nTop=0\r\n");
+    monitor.Launch();
+    monitor.Click(BtnStart);
+    Pause(3000);
+    monitor.Click(BtnStop);
+    Pause(800);
+
+    monitor.Click(BtnSave);
+    const std::string dialog = X->WaitForWindow("^Aufzeichnung speichern$");
+    ASSERT_FALSE(dialog.empty()) << "no save dialog";
+    X->X({"/usr/bin/xdotool", "windowfocus", "--sync", dialog});
+    Pause(500);
+    X->X({"/usr/bin/xdotool", "type", "--delay", "20", WindowsPath(Dir + "/rec")});
+    X->X({"/usr/bin/xdotool", "key", "Return"});
+    for (int i = 0; i < 100 && !std::filesystem::exists(Dir + "/rec.txt"); ++i)
+        Pause(100);
+    Stop(Sim);
+    const std::vector<std::string> saved =
+        SplitLines(Latin1ToUtf8(ReadFile(Dir + "/rec.txt")), "\r\n");
+
+    ASSERT_GE(saved.size(), 4u);
+    EXPECT_EQ(saved.front(), "COM5 ge\xC3\xB6"
+                             "ffnet");
+    EXPECT_EQ(saved[saved.size() - 2], "COM geschlossen");
+    EXPECT_EQ(saved.back(), "Empfang gestoppt");
+    const std::vector<std::string> decoded(saved.begin() + 1, saved.end() - 2);
+    EXPECT_GT(decoded.size(), 100u);
+    // As on Linux: the saved lines are a prefix of what fennox-decode makes
+    // of every byte the simulator sent.
+    const TProgramResult all = RunProgram(
+        {FENNOX_DECODE, "--on",
+         "binaer,schaltbefehle,lokbefehle_s,lokbefehle_f,railcom,idle,sonstige,cv,dcc_stream",
+         tee});
+    ASSERT_EQ(all.ExitCode, 0) << all.Err;
+    const std::vector<std::string> expected = SplitLines(all.Out, "\n");
+    ASSERT_GE(expected.size(), decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i)
+        ASSERT_EQ(decoded[i], expected[i]) << "line " << i;
+}
+
+} // namespace
