@@ -94,24 +94,34 @@ void TWin32LogView::Measure() {
 // model changes some 300 times a second, and updating the scroll bar each
 // time would take the ticks' time away from the receive loop.
 void TWin32LogView::LogRowsChanged(size_t firstRow) {
-    const size_t top = Log.TopRow();
-    RECT r;
-    GetClientRect(Window, &r);
-    if (firstRow > top)
-        r.top = static_cast<LONG>(std::min<size_t>(firstRow - top, 100000) * RowHeight);
-    InvalidateRect(Window, &r, FALSE);
     ScrollBarStale = true;
+    Invalidate(firstRow);
 }
 
 void TWin32LogView::LogScrolled() {
     ScrollBarStale = true;
     CaretStale = true;
-    InvalidateRect(Window, nullptr, FALSE);
+    Invalidate(0);
 }
 
 void TWin32LogView::LogCaretMoved() {
     CaretStale = true;
-    InvalidateRect(Window, nullptr, FALSE);
+    Invalidate(0);
+}
+
+void TWin32LogView::Invalidate(size_t firstRow) {
+    // One call until the next paint: each is a trip to the window system,
+    // and under wine to its server, which would cost more than the append.
+    const size_t top = Log.TopRow();
+    const size_t fromRow = firstRow > top ? firstRow - top : 0;
+    if (RepaintPending && fromRow >= DirtyFromRow)
+        return;
+    DirtyFromRow = fromRow;
+    RepaintPending = true;
+    RECT r;
+    GetClientRect(Window, &r);
+    r.top = static_cast<LONG>(std::min<size_t>(fromRow, 100000) * RowHeight);
+    InvalidateRect(Window, &r, FALSE);
 }
 
 void TWin32LogView::UpdateScrollBar() {
@@ -316,6 +326,7 @@ LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             CaretStale = false;
             PlaceCaret();
         }
+        RepaintPending = false;
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(Window, &ps);
         Paint(dc, ps.rcPaint);

@@ -34,6 +34,8 @@ private:
     void LogScrolled() override;
     void LogCaretMoved() override;
 
+    // Marks the rows from firstRow on (in the text) for the next paint.
+    void Invalidate(size_t firstRow);
     void Measure();
     void Paint(HDC dc, const RECT& dirty);
     void UpdateScrollBar();
@@ -54,6 +56,8 @@ private:
     // Brought up to date at the next paint.
     bool ScrollBarStale = true;
     bool CaretStale = true;
+    bool RepaintPending = false;
+    size_t DirtyFromRow = 0;
     HBITMAP Buffer = nullptr;
     LONG BufferWidth = 0, BufferHeight = 0;
 };
