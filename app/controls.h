@@ -17,6 +17,20 @@
 
 class TControl;
 
+// Sets a flag for as long as it lives and gives it back its old value:
+// "a handler runs", "the model is being mirrored".
+class TFlagGuard {
+public:
+    explicit TFlagGuard(bool& flag) : Flag(flag), Was(flag) { Flag = true; }
+    ~TFlagGuard() { Flag = Was; }
+    TFlagGuard(const TFlagGuard&) = delete;
+    TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+    bool& Flag;
+    bool Was;
+};
+
 // What changed on a control, for the front end.
 enum class TChange {
     Enabled,

@@ -47,11 +47,7 @@ void TfrmMain::btnCheckClick() {
     // would open the port a second time under its feet.
     if (PortBusy)
         return;
-    PortBusy = true;
-    struct TEndBusy {
-        bool& Busy;
-        ~TEndBusy() { Busy = false; }
-    } endBusy{PortBusy};
+    const TFlagGuard busy(PortBusy);
     // The port opened at Start must be closed before anything probes it: our
     // own exclusive handle would make it look absent.
     CompletePendingStop();
@@ -73,11 +69,7 @@ void TfrmMain::btnCheckClick() {
 void TfrmMain::btnStartClick() {
     if (PortBusy)
         return;
-    PortBusy = true;
-    struct TEndBusy {
-        bool& Busy;
-        ~TEndBusy() { Busy = false; }
-    } endBusy{PortBusy};
+    const TFlagGuard busy(PortBusy);
     // Stop (or another port choice) followed by Start before the next tick:
     // the reception still open is ended first, so its handle is closed and
     // the new open is not refused by our own exclusive use.
@@ -216,11 +208,7 @@ void TfrmMain::Timer1Timer() {
     // falling due meanwhile must not read the port again.
     if (TickRunning)
         return;
-    TickRunning = true;
-    struct TEndTick {
-        bool& Running;
-        ~TEndTick() { Running = false; }
-    } endTick{TickRunning};
+    const TFlagGuard running(TickRunning);
 #ifdef FENNOX_TICK_LOG
     const auto tickStart = std::chrono::steady_clock::now();
     struct TLogTick {

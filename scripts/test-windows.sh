@@ -43,4 +43,9 @@ echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
 
 echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"
+# A wine server started by the programs above has its desktop without any X
+# display; windows made under it never reach the test's X server. The
+# window test gets a server of its own, started by its first program.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 FENNOX_EXE="$PWD/build-win/app/Fennox.exe" build/tests/e2e/wine_e2e_tests

@@ -193,13 +193,7 @@ void TQtWindow::ControlChanged(TControl& control, TChange what) {
 }
 
 void TQtWindow::Mirror(TControl& control, TChange what) {
-    const bool wasApplying = Applying;
-    Applying = true;
-    struct TDone {
-        bool& Flag;
-        bool Was;
-        ~TDone() { Flag = Was; }
-    } done{Applying, wasApplying};
+    const TFlagGuard applying(Applying);
 
     if (&control == &Model) {
         switch (what) {
@@ -317,11 +311,9 @@ QMargins TQtWindow::FrameMargins() const {
 
 void TQtWindow::ApplyMinimumSize() {
     const QMargins f = FrameMargins();
-    const bool was = Applying;
-    Applying = true;
+    const TFlagGuard applying(Applying);
     setMinimumSize(qMax(0, Model.MinWidth() - f.left() - f.right()),
                    qMax(0, Model.MinHeight() - f.top() - f.bottom()));
-    Applying = was;
 }
 
 void TQtWindow::ApplyGeometry() {
@@ -330,12 +322,10 @@ void TQtWindow::ApplyGeometry() {
     // shown; event() then fits the inside again.
     const TRect& r = Model.Geometry();
     const QMargins f = FrameMargins();
-    const bool was = Applying;
-    Applying = true;
+    const TFlagGuard applying(Applying);
     resize(r.Width - f.left() - f.right(), r.Height - f.top() - f.bottom());
     if (pos() != QPoint(r.Left, r.Top))
         move(r.Left, r.Top);
-    Applying = was;
 }
 
 void TQtWindow::TakeGeometry() {

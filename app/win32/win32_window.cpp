@@ -314,13 +314,7 @@ void TWin32Window::ControlChanged(TControl& control, TChange what) {
 }
 
 void TWin32Window::Mirror(TControl& control, TChange what) {
-    const bool was = Applying;
-    Applying = true;
-    struct TDone {
-        bool& Flag;
-        bool Was;
-        ~TDone() { Flag = Was; }
-    } done{Applying, was};
+    const TFlagGuard applying(Applying);
     TfrmMain& m = Model;
 
     if (&control == &m) {
@@ -447,10 +441,8 @@ void TWin32Window::LayOut() {
 void TWin32Window::ApplyGeometry() {
     // The model's rectangle is the outer one, as the window's own is.
     const TRect& r = Model.Geometry();
-    const bool was = Applying;
-    Applying = true;
+    const TFlagGuard applying(Applying);
     SetWindowPos(Main, nullptr, r.Left, r.Top, r.Width, r.Height, SWP_NOZORDER | SWP_NOACTIVATE);
-    Applying = was;
 }
 
 void TWin32Window::TakeGeometry() {

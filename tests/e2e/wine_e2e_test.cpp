@@ -3,6 +3,7 @@
 // a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
 // FENNOX_EXE (the program) and WINEPREFIX set.
 #include "first_start_file.h"
+#include "latin1_text.h"
 #include "run_program.h"
 #include "x_session.h"
 
@@ -32,22 +33,6 @@ std::string WindowsPath(std::string path) {
         if (c == '/')
             c = '\\';
     return "Z:" + path;
-}
-
-// The saved file is in the 8-bit code page, whose letters ä and ü are the
-// Latin-1 ones; as UTF-8 it compares with fennox-decode's output.
-std::string Latin1ToUtf8(const std::string& latin1) {
-    std::string out;
-    for (const char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 struct TPoint {
@@ -183,6 +168,8 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     for (int i = 0; i < 100 && !std::filesystem::exists(Dir + "/rec.txt"); ++i)
         Pause(100);
     Stop(Sim);
+    // The saved file is in the 8-bit code page, whose letters ä and ü are
+    // the Latin-1 ones; as UTF-8 it compares with fennox-decode's output.
     const std::vector<std::string> saved =
         SplitLines(Latin1ToUtf8(ReadFile(Dir + "/rec.txt")), "\r\n");
 
