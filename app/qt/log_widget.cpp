@@ -171,15 +171,17 @@ QMenu* TLogWidget::CreateContextMenu(QWidget* parent) {
         a->setEnabled(enabled);
         connect(a, &QAction::triggered, this, run);
     };
-    add(tr("Cu&t"), "edit-cut", QKeySequence::Cut, selected, [this] { Cut(); });
-    add(tr("&Copy"), "edit-copy", QKeySequence::Copy, selected, [this] { Copy(); });
-    add(tr("&Paste"), "edit-paste", QKeySequence::Paste,
+    add(QString::fromUtf8("&Ausschneiden"), "edit-cut", QKeySequence::Cut, selected,
+        [this] { Cut(); });
+    add(QString::fromUtf8("&Kopieren"), "edit-copy", QKeySequence::Copy, selected,
+        [this] { Copy(); });
+    add(QString::fromUtf8("&Einf\u00fcgen"), "edit-paste", QKeySequence::Paste,
         !QApplication::clipboard()->text().isEmpty(), [this] { Paste(); });
-    add(tr("Delete"), "edit-delete", QKeySequence::UnknownKey, selected,
+    add(QString::fromUtf8("&L\u00f6schen"), "edit-delete", QKeySequence::UnknownKey, selected,
         [this] { Log.DeleteSelection(); });
     menu->addSeparator();
-    add(tr("Select All"), "select-all", QKeySequence::SelectAll, Log.LineCount() > 0,
-        [this] { Log.SelectAll(); });
+    add(QString::fromUtf8("Alles &markieren"), "select-all", QKeySequence::SelectAll,
+        Log.LineCount() > 0, [this] { Log.SelectAll(); });
     return menu;
 }
 

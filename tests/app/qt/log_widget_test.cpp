@@ -318,6 +318,13 @@ TEST_F(LogWidgetTest, ContextMenuHasTheUsualEntries) {
         names << (a->isSeparator() ? QString("|") : a->objectName());
     EXPECT_EQ(names, (QStringList{"edit-cut", "edit-copy", "edit-paste", "edit-delete", "|",
                                   "select-all"}));
+    // German like the rest of the window, and as the Windows program's menu.
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    EXPECT_EQ(texts, (QStringList{"&Ausschneiden", "&Kopieren", "&Einf\u00fcgen", "&L\u00f6schen",
+                                  "Alles &markieren"}));
     auto action = [&](QMenu* m, const char* name) { return m->findChild<QAction*>(name); };
     // Nothing selected, nothing on the clipboard.
     EXPECT_FALSE(action(menu.get(), "edit-cut")->isEnabled());
