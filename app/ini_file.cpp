@@ -290,7 +290,9 @@ int WriteInPlace(const std::string& path, const std::string& text) {
 TIniFile TIniFile::Load(const std::string& path) {
     TFd fd(::open(path.c_str(), O_RDONLY | OpenFlags));
     if (fd.Get() < 0) {
-        if (errno == ENOENT)
+        // ENOTDIR: a file stands where a folder of the path would be, so
+        // there is no settings file either.
+        if (errno == ENOENT || errno == ENOTDIR)
             return TIniFile();
         throw std::runtime_error(Failure(CannotOpen, path, errno));
     }

@@ -38,9 +38,10 @@ public:
         std::string Value;
     };
 
-    // Reads the file at path. A file that does not exist gives an empty
-    // document; one that exists but cannot be opened or read throws
-    // std::runtime_error naming the file and the system's reason.
+    // Reads the file at path. A file that does not exist (a path through a
+    // file included) gives an empty document; one that exists but cannot be
+    // opened or read throws std::runtime_error naming the file and the
+    // system's reason.
     static TIniFile Load(const std::string& path);
 
     // Reads a document from its text (the rules above).

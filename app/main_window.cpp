@@ -5,6 +5,7 @@
 #include "ini_file.h"
 #include "latin1_text.h"
 #include "port_names.h"
+#include "settings_place.h"
 
 #include <exception>
 #include <stdexcept>
@@ -46,8 +47,10 @@ TfrmMain::TfrmMain(TPlatform& platform)
       cbx_sonstige("cbx_sonstige", &GroupBoxAnzeigeLok), cbx_cv("cbx_cv", &GroupBoxAnzeigeLok),
       Image1("Image1", &Panel1), ProgressBar2("ProgressBar2", &Panel1), Memo1("Memo1", this),
       Splitter1("Splitter1", this), Memo2("Memo2", this), Timer1("Timer1", this),
-      StreamDecoder(*this), Platform(platform),
-      SettingsFile(SettingsFileName(platform.ProgramPath())) {
+      StreamDecoder(*this), Platform(platform), SettingsFile(), SettingsFolder() {
+    const TSettingsPlace place = ChooseSettingsPlace(platform.ProgramPath());
+    SettingsFile = place.Path;
+    SettingsFolder = place.UserFolder;
     BuildControls();
     ConnectHandlers();
 

@@ -35,8 +35,10 @@ public:
 class TfrmMain : public TForm, public TDecoderHost {
 public:
     // Builds the window's controls and runs the start-up steps, the settings
-    // file last (named after platform.ProgramPath()). Throws when the
-    // settings file cannot be read.
+    // file last (beside platform.ProgramPath(), or in the user's
+    // configuration folder when the program's folder takes no file from
+    // this user; see settings_place.h). Throws when the settings file
+    // cannot be read.
     explicit TfrmMain(TPlatform& platform);
     ~TfrmMain();
 
@@ -159,12 +161,18 @@ private:
     void CompletePendingStop();
     // Closes the port, logs the two closing lines, stops the timer.
     void StopSequence();
+    // After an open attempt of port n: the choice's tooltip gives the reason
+    // of a refused access, or just the device again once an open succeeds.
+    void NoteOpenResult(int n, bool opened);
     // Closes the port opened at Start, if one is open.
     void ReleaseReceptionPort();
     int32_t TickReadSize() const;
 
     std::vector<TControl*> AllControls;
     std::string SettingsFile;
+    // The user's configuration folder holding SettingsFile, made on the
+    // first store; empty when the file is beside the program.
+    std::string SettingsFolder;
     int32_t FilterMinValue = 0;
     int32_t FilterMaxValue = 0;
     // True while a tick's steps run, including any box the tick shows.

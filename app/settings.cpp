@@ -4,6 +4,7 @@
 
 #include "number_text.h"
 #include "port_names.h"
+#include "settings_place.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ void TfrmMain::WriteProgIni() {
     ini.WriteInteger("Window", "Width", Geometry().Width);
     ini.WriteInteger("Window", "Top", Geometry().Top);
     ini.WriteInteger("Window", "Left", Geometry().Left);
+    CreateSettingsFolder(SettingsFolder);
     ini.Save(SettingsFile);
 }
 

@@ -42,6 +42,24 @@ echo "== Windows: settings file (under wine)"
 echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
 
+# Root may write any folder: the test of a program folder its user may not
+# write runs wine as "nobody", who needs a wine prefix of its own.
+if [ "$(id -u)" -eq 0 ]; then
+    nobody_home="$PWD/build-win/nobody-home"
+    mkdir -p "$nobody_home"
+    chown nobody: "$nobody_home"
+    export FENNOX_WINE_USER_PREFIX="$nobody_home/wineprefix"
+    as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$nobody_home"
+               WINEPREFIX="$FENNOX_WINE_USER_PREFIX")
+    if [ ! -f "$FENNOX_WINE_USER_PREFIX/system.reg" ]; then
+        echo "== making a wine prefix for nobody"
+        "${as_nobody[@]}" wineboot -i >/dev/null 2>&1
+    fi
+    "${as_nobody[@]}" wineserver -k 2>/dev/null || true
+    "${as_nobody[@]}" wineserver -w 2>/dev/null || true
+    trap 'wineserver -k 2>/dev/null || true; "${as_nobody[@]}" wineserver -k 2>/dev/null || true' EXIT
+fi
+
 echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"
 # A wine server started by the programs above has its desktop without any X
 # display; windows made under it never reach the test's X server. The

@@ -1,6 +1,8 @@
 #include "first_start_file.h"
 #include "window_fixture.h"
 
+#include <optional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -201,4 +203,60 @@ TEST_F(WindowTest, ReadOnlySettingsFileGivesTheErrorBoxAndStaysAsItWas) {
     Window->btnClose.Click();
     EXPECT_TRUE(Window->CloseRequested());
     EXPECT_NE(ReadAll(Ini).find("COM-Port=3\r\n"), std::string::npos);
+}
+
+// An installed program: its folder takes no file from the user (here it does
+// not exist, which needs no second user account), so the settings live in
+// the user's configuration folder, made by the first "Ende".
+struct InstalledWindowTest : WindowTest {
+    std::string Config = Folder.Path + "/config";
+    std::string UserIni = Config + "/fennox/fennox.ini";
+    std::optional<std::string> OldXdg;
+
+    InstalledWindowTest() {
+        Desktop.Program = Folder.Path + "/usr/bin/fennox";
+        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
+            OldXdg = old;
+        ::setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
+    }
+    ~InstalledWindowTest() override {
+        if (OldXdg)
+            ::setenv("XDG_CONFIG_HOME", OldXdg->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
+};
+
+TEST_F(InstalledWindowTest, EndeWritesTheFirstStartFileInTheUserFolderAndTheNextStartReadsIt) {
+    Start();
+    EXPECT_EQ(Window->SettingsPath(), UserIni);
+    Window->btnClose.Click();
+    EXPECT_TRUE(Desktop.ErrorBoxes.empty());
+    EXPECT_TRUE(Window->CloseRequested());
+    EXPECT_EQ(ReadAll(UserIni), FirstStartFile);
+
+    Start();
+    EXPECT_FALSE(Window->cbx_cv.Checked());
+    Window->cbx_cv.SetChecked(true);
+    Window->rad_com2.SetChecked(true);
+    Window->btnClose.Click();
+    Start();
+    EXPECT_TRUE(Window->cbx_cv.Checked());
+    EXPECT_TRUE(Window->rad_com2.Checked());
+}
+
+TEST_F(InstalledWindowTest, UserFolderThatCannotBeMadeGivesTheErrorBoxAndKeepsTheWindowOpen) {
+    WriteAll(Config, "a file where the folder would be");
+    Start();
+    Window->btnClose.Click();
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 1u);
+    EXPECT_NE(Desktop.ErrorBoxes[0].Text.find("Der Ordner \"" + Config + "\""), std::string::npos)
+        << Desktop.ErrorBoxes[0].Text;
+    EXPECT_FALSE(Window->CloseRequested());
+    EXPECT_EQ(ReadAll(Config), "a file where the folder would be");
+    // Once the way is clear, "Ende" stores and closes.
+    std::filesystem::remove(Config);
+    Window->btnClose.Click();
+    EXPECT_TRUE(Window->CloseRequested());
+    EXPECT_EQ(ReadAll(UserIni), FirstStartFile);
 }

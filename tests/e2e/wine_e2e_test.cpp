@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -56,8 +58,11 @@ public:
 
     std::string SettingsPath() const { return Folder + "/Fennox.ini"; }
     void Launch() {
-        Program = Spawn({"/bin/sh", "-c", "cd \"$0\" && exec wine ./Fennox.exe", Folder}, Env(),
-                        false, false);
+        std::vector<std::string> args = Wrapper;
+        for (const char* a : {"/bin/sh", "-c", "cd \"$0\" && exec wine ./Fennox.exe"})
+            args.push_back(a);
+        args.push_back(Folder);
+        Program = Spawn(args, Env(), false, false);
         WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
         if (WindowId.empty())
             throw std::runtime_error("Fennox.exe's window did not appear");
@@ -66,6 +71,7 @@ public:
     std::vector<std::string> Env() const {
         std::vector<std::string> env = Session.Env();
         env.push_back("WINEDEBUG=-all");
+        env.insert(env.end(), ExtraEnv.begin(), ExtraEnv.end());
         return env;
     }
     int WaitEnd(int seconds = 30) {
@@ -96,6 +102,10 @@ public:
     }
 
     std::string WindowId;
+    // Started through Wrapper (setpriv, as another user) when it is given,
+    // with ExtraEnv added to the environment.
+    std::vector<std::string> Wrapper;
+    std::vector<std::string> ExtraEnv;
 
 private:
     const TXSession& Session;
@@ -194,3 +204,37 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
 }
 
 } // namespace
+
+// Fennox.exe installed where its user may not write (C:\Program Files):
+// "Ende" stores the first start's file, byte for byte, in
+// %APPDATA%\Fennox\Fennox.ini and nothing beside the program. Root may
+// write any folder, so a root run starts wine as "nobody", with a wine
+// prefix of nobody's own (FENNOX_WINE_USER_PREFIX, made by the Windows test
+// step).
+TEST_F(WineEndToEnd, ReadOnlyProgramFolderStoresInTheApplicationDataFolder) {
+    TWineMonitor monitor(*X, Dir);
+    std::string prefix = WinePrefix();
+    const passwd* me = ::getpwuid(::getuid());
+    std::string user = me ? me->pw_name : "";
+    if (::geteuid() == 0) {
+        const char* other = std::getenv("FENNOX_WINE_USER_PREFIX");
+        if (!other)
+            GTEST_SKIP() << "FENNOX_WINE_USER_PREFIX is not set";
+        prefix = other;
+        user = "nobody";
+        monitor.Wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                           "--"};
+        monitor.ExtraEnv = {"WINEPREFIX=" + prefix,
+                            "HOME=" + std::filesystem::path(prefix).parent_path().string()};
+    }
+    const std::string stored = prefix + "/drive_c/users/" + user + "/AppData/Roaming/Fennox";
+    std::filesystem::remove_all(stored);
+    ASSERT_EQ(::chmod(Dir.c_str(), 0555), 0);
+    monitor.Launch();
+    monitor.Click(BtnEnde);
+    const int status = monitor.WaitEnd();
+    ::chmod(Dir.c_str(), 0755);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(stored + "/Fennox.ini"), FirstStartFile);
+    EXPECT_FALSE(std::filesystem::exists(monitor.SettingsPath()));
+}

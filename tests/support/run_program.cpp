@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,8 +14,16 @@
 extern char** environ;
 
 TEnvironment::TEnvironment(const std::vector<std::string>& extra) {
-    for (char** e = environ; *e; ++e)
-        Text.push_back(*e);
+    // An extra entry replaces the inherited one of its name: a program finds
+    // the first of two, which would be the inherited one.
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** e = environ; *e; ++e) {
+        const std::string name = nameOf(*e);
+        const bool replaced = std::any_of(extra.begin(), extra.end(),
+                                          [&](const std::string& x) { return nameOf(x) == name; });
+        if (!replaced)
+            Text.push_back(*e);
+    }
     Text.insert(Text.end(), extra.begin(), extra.end());
     for (std::string& e : Text)
         Pointers.push_back(&e[0]);
