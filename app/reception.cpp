@@ -42,6 +42,17 @@ void TfrmMain::CompletePendingStop() {
     Timer1Timer();
 }
 
+void TfrmMain::NoteOpenResult(int n, bool opened) {
+    // The log line says only that the port was not had; the choice's
+    // tooltip says why, when the user can mend it, until an open succeeds.
+    const std::string advice = opened ? std::string() : OpenRefusalAdvice();
+    const std::string device = PortDevicePath(PortName(n));
+    if (opened)
+        RadCom[n - 1]->SetHint(device);
+    else if (!advice.empty())
+        RadCom[n - 1]->SetHint(device + "\n" + advice);
+}
+
 void TfrmMain::btnCheckClick() {
     // A click while an earlier Start or search waits in a serial error box
     // would open the port a second time under its feet.
@@ -54,6 +65,7 @@ void TfrmMain::btnCheckClick() {
     for (int n = 1; n <= 9; ++n) {
         hComPort = ComLink.OpenPort(PortName(n));
         PortFound = hComPort != INVALID_HANDLE_VALUE;
+        NoteOpenResult(n, PortFound);
         if (PortFound)
             CloseHandle(hComPort);
         if (PortFound) {
@@ -81,6 +93,7 @@ void TfrmMain::btnStartClick() {
         const THandle port = ComLink.OpenPort(PortName(n));
         hComPort = port;
         PortFound = port != INVALID_HANDLE_VALUE;
+        NoteOpenResult(n, PortFound);
         if (!PortFound) {
             AppendMonitorLine("kein " + com + "-Port");
             return;

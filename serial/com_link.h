@@ -93,6 +93,13 @@ THandle OpenDevice(const std::string& path);
 bool CloseHandle(THandle handle);
 #endif
 
+// What the user can do about the last failed OpenPort or OpenDevice when the
+// port is there but refused this user access (German, ASCII); "" for any
+// other failure. Must be called right after the failed open, before any
+// other system call. Linux: the user is not in the group that owns serial
+// ports. Windows: access is refused while another program holds the port.
+std::string OpenRefusalAdvice();
+
 // A message text without the trailing characters 0..32 and full stops.
 std::string TrimMessageText(std::string text);
 

@@ -133,6 +133,15 @@ void TComLink::SetReadTimeouts(THandle handle) const {
         ShowCommError("SetCommTimeouts");
 }
 
+std::string OpenRefusalAdvice() {
+    if (errno != EACCES && errno != EPERM)
+        return std::string();
+    // Debian gives serial devices to the group "dialout"; membership counts
+    // from the next login on.
+    return "Kein Zugriff auf den Port: Der Benutzer muss in der Gruppe \"dialout\" sein "
+           "(danach neu anmelden).";
+}
+
 std::string LastErrorText() {
     const int code = errno;
     return TrimMessageText(Sys().ErrorText(code));

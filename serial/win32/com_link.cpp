@@ -72,6 +72,14 @@ void TComLink::SetReadTimeouts(THandle handle) const {
         ShowCommError("SetCommTimeouts");
 }
 
+std::string OpenRefusalAdvice() {
+    if (Sys().GetLastError() != ERROR_ACCESS_DENIED)
+        return std::string();
+    // A communications port is no file with access rights of its own: it
+    // refuses access while another program has it open.
+    return "Kein Zugriff auf den Port: Er ist wohl von einem anderen Programm belegt.";
+}
+
 std::string LastErrorText() {
     TSysCalls& sys = Sys();
     // First of all: anything called before would overwrite the code.

@@ -1,4 +1,5 @@
 #include "stream_builder.h"
+#include "temp_folder.h"
 #include "window_fixture.h"
 
 #include <dirent.h>
@@ -300,4 +301,40 @@ TEST_F(Reception, GaugeTurnsRedAboveEightyPercent) {
     Window->SetGauge(5000);
     EXPECT_EQ(Window->ProgressBar2.Position(), 4096);
     EXPECT_EQ(Window->ProgressBar2.BarColor(), 0x0000FFu);
+}
+
+// A port that is there but refuses this user (not in "dialout"): the log
+// keeps its line, the choice's tooltip says why, and it says only the device
+// again once an open succeeds. Root opens anything, so a root run checks it
+// as "nobody" in a child process, with the port given to nobody so that the
+// child can grant itself access; the exit code names the failed check.
+TEST_F(Reception, RefusedAccessIsExplainedInThePortChoicesTooltip) {
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(SlavePath.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chmod(SlavePath.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(Folder.Path.c_str(), 0777), 0);
+    const std::string advice = "\nKein Zugriff auf den Port: Der Benutzer muss in der Gruppe "
+                               "\"dialout\" sein (danach neu anmelden).";
+    const int status = RunAsOrdinaryUser([&] {
+        StartWithSettings("[Ports]\r\nCOM5=" + SlavePath + "\r\nCOM6=/nonexistent/x\r\n");
+        Window->btnStart.Click();
+        if (LastLine() != "kein COM5-Port")
+            return 10;
+        if (Window->rad_com5.Hint() != SlavePath + advice)
+            return 11;
+        // A missing port needs no advice; the search refuses COM5 again.
+        Window->btnCheck.Click();
+        if (Window->rad_com6.Hint() != "/nonexistent/x" || Log().at(5) != "kein COM5-Port" ||
+            Window->rad_com5.Hint() != SlavePath + advice)
+            return 12;
+        // Access granted: the next open succeeds and the reason is gone.
+        if (::chmod(SlavePath.c_str(), 0600) != 0)
+            return 13;
+        Window->btnCheck.Click();
+        if (Log().at(14) != "COM5 OK" || Window->rad_com5.Hint() != SlavePath)
+            return 14;
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
 }
