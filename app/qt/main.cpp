@@ -1,5 +1,5 @@
-// The monitor's entry on Linux: the application, its title, the window's
-// logic, its Qt front end and the event loop. No command line and no
+// The monitor's entry on Linux: the application, its title and icon, the
+// window's logic, its Qt front end and the event loop. No command line and no
 // environment are read.
 #include "error_box.h"
 #include "main_window.h"
@@ -8,6 +8,7 @@
 #include "translation.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <exception>
 #include <memory>
@@ -15,6 +16,11 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Fennox");
+    // The desktop entry fennox.desktop, so that a desktop can tie the window
+    // to the entry's name and icon.
+    QApplication::setDesktopFileName("fennox");
+    // The icon theme's when the icon is installed, otherwise the built-in one.
+    QApplication::setWindowIcon(QIcon::fromTheme("fennox", QIcon(":/icons/fennox-48.png")));
     InstallGermanTranslation();
 
     TQtPlatform platform;

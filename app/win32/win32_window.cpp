@@ -2,6 +2,7 @@
 
 #include "log_model.h"
 #include "main_window.h"
+#include "resource_ids.h"
 #include "win32_log_view.h"
 #include "win32_platform.h"
 #include "win32_text.h"
@@ -28,18 +29,28 @@ TWin32Window* WindowOf(HWND hwnd) {
     return reinterpret_cast<TWin32Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-void Register(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background,
-              LPCSTR cursor) {
-    WNDCLASSA wc{};
-    if (GetClassInfoA(instance, name, &wc))
+// withIcon: the program's icon in the title bar, the taskbar and Alt+Tab;
+// only the main window's class has it.
+void Register(HINSTANCE instance, const char* name, WNDPROC proc, HBRUSH background, LPCSTR cursor,
+              bool withIcon = false) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(instance, name, &wc))
         return;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, cursor);
     wc.hbrBackground = background;
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    if (withIcon) {
+        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_FENNOX));
+        // The small one chosen from the icon's own images at the size the
+        // title bar uses, not shrunk from the large one.
+        wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_FENNOX),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0));
+    }
     wc.lpszClassName = name;
-    RegisterClassA(&wc);
+    RegisterClassExA(&wc);
 }
 
 HFONT MakeFont(const char* face, bool bold) {
@@ -167,7 +178,7 @@ void TWin32Window::AddTooltip(HWND control, const std::string& hint) {
 }
 
 void TWin32Window::Build() {
-    Register(Instance, MainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), IDC_ARROW);
+    Register(Instance, MainClass, MainProc, GetSysColorBrush(COLOR_BTNFACE), IDC_ARROW, true);
     Register(Instance, PanelClass, PanelProc, GetSysColorBrush(COLOR_BTNFACE), IDC_ARROW);
     Register(Instance, SplitterClass, SplitterProc, GetSysColorBrush(COLOR_BTNFACE), IDC_SIZEWE);
     ControlFont = MakeFont("MS Sans Serif", false);
