@@ -14,6 +14,8 @@ packages=(
     fonts-dejavu-core fonts-dejavu-extra  # fonts of the window; Condensed fits the panel
     xvfb xdotool imagemagick libx11-dev   # end-to-end tests: X server, clicks, screenshots
     openbox x11-utils                   # end-to-end tests under a window manager; xprop, xwininfo
+    dpkg-dev desktop-file-utils         # the Debian package (dpkg-shlibdeps) and its desktop entry's check
+    man-db groff-base                   # the manual pages' check
     g++-mingw-w64-x86-64-posix          # the Windows build (cross compiler, posix threads)
     googletest                          # GoogleTest sources, built for the Windows tests
     wine wine64                         # the Windows tests (wine: the wine, wineboot commands)

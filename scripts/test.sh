@@ -14,6 +14,9 @@ cmake -S . -B build -G Ninja -DFENNOX_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== Debian package: built, installed and started"
+bash scripts/test-package.sh
+
 echo "== Windows build and its tests under wine"
 bash scripts/test-windows.sh
 

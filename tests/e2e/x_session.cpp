@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -106,10 +107,17 @@ void TXSession::Screenshot(const std::string& path) const {
     RunProgram({"/usr/bin/import", "-window", "root", path}, "", Env());
 }
 
-TMonitor::TMonitor(const TXSession& x, const std::string& folder) : Session(x), Folder(folder) {
+TMonitor::TMonitor(const TXSession& x, const std::string& folder)
+    : Session(x), Folder(folder), ProgramFile(folder + "/fennox") {
     std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(FENNOX_BIN, folder + "/fennox",
+    std::filesystem::copy_file(FENNOX_BIN, ProgramFile,
                                std::filesystem::copy_options::overwrite_existing);
+}
+
+TMonitor::TMonitor(const TXSession& x, const std::string& folder, const std::string& program,
+                   const std::vector<std::string>& wrapper, const std::vector<std::string>& env)
+    : Session(x), Folder(folder), ProgramFile(program), Wrapper(wrapper), ExtraEnv(env) {
+    std::filesystem::create_directories(folder);
 }
 
 TMonitor::~TMonitor() {
@@ -120,8 +128,14 @@ void TMonitor::Launch() {
     // Its messages go to a file in its folder, for the failure report.
     const std::string errors = Folder + "/stderr.txt";
     WriteFile(errors, "");
-    Program = Spawn({"/bin/sh", "-c", "exec \"$0\" 2>>\"$1\"", Folder + "/fennox", errors},
-                    Session.Env(), false, true);
+    ::chmod(errors.c_str(), 0666); // also for a program run as another user
+    std::vector<std::string> args = Wrapper;
+    for (const std::string& a : {std::string("/bin/sh"), std::string("-c"),
+                                 std::string("exec \"$0\" 2>>\"$1\""), ProgramFile, errors})
+        args.push_back(a);
+    std::vector<std::string> env = Session.Env();
+    env.insert(env.end(), ExtraEnv.begin(), ExtraEnv.end());
+    Program = Spawn(args, env, false, true);
     WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
     if (WindowId.empty())
         throw std::runtime_error(std::string("the monitor's window did not appear; ") +

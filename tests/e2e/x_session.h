@@ -52,10 +52,15 @@ struct TFrame {
 };
 
 // The monitor started from a program folder of its own (the settings file
-// lies beside the program file).
+// lies beside the program file), or an installed one.
 class TMonitor {
 public:
     TMonitor(const TXSession& x, const std::string& folder);
+    // The program installed at program; folder keeps what it prints.
+    // Started through wrapper when that is given (setpriv ... as another
+    // user), with env added to the session's.
+    TMonitor(const TXSession& x, const std::string& folder, const std::string& program,
+             const std::vector<std::string>& wrapper, const std::vector<std::string>& env);
     ~TMonitor();
 
     std::string SettingsPath() const { return Folder + "/fennox.ini"; }
@@ -83,6 +88,9 @@ public:
 private:
     const TXSession& Session;
     std::string Folder;
+    std::string ProgramFile;
+    std::vector<std::string> Wrapper;
+    std::vector<std::string> ExtraEnv;
     TChild Program;
 };
 
