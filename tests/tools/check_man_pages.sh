@@ -31,26 +31,25 @@ fail() {
 }
 
 # Both programs exit 0 after a warning: what they write to standard error
-# tells.
+# tells. quiet WHAT PAGE COMMAND...: passes when COMMAND exits 0 and says
+# nothing on standard error.
+quiet() {
+    local what=$1 page=$2 out status
+    shift 2
+    out=$("$@" 2>&1 >/dev/null)
+    status=$?
+    if [ $status -eq 0 ] && [ -z "$out" ]; then
+        pass "$what reads $page without warnings"
+    else
+        fail "$what on $page (status $status):"
+        printf '%s\n' "$out"
+    fi
+}
+
 for page in "${pages[@]}"; do
     file=$root/$page
-    out=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>&1 \
-        >/dev/null)
-    status=$?
-    if [ $status -eq 0 ] && [ -z "$out" ]; then
-        pass "man reads $page without warnings"
-    else
-        fail "man on $page (status $status):"
-        printf '%s\n' "$out"
-    fi
-    out=$(groff -man -ww -z "$file" 2>&1)
-    status=$?
-    if [ $status -eq 0 ] && [ -z "$out" ]; then
-        pass "groff reads $page without warnings"
-    else
-        fail "groff on $page (status $status):"
-        printf '%s\n' "$out"
-    fi
+    quiet man "$page" env LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$file"
+    quiet groff "$page" groff -man -ww -z "$file"
 done
 
 # Every --option of a tool's --help text, as a word of its page set as plain
