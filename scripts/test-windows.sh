@@ -66,4 +66,7 @@ echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox
 # window test gets a server of its own, started by its first program.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-FENNOX_EXE="$PWD/build-win/app/Fennox.exe" build/tests/e2e/wine_e2e_tests
+# The program as a Windows user gets it: from the zip.
+rm -rf build-win/unzipped
+python3 -m zipfile -e build-win/fennox-windows.zip build-win/unzipped
+FENNOX_EXE="$PWD/build-win/unzipped/Fennox/Fennox.exe" build/tests/e2e/wine_e2e_tests
