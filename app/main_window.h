@@ -49,8 +49,8 @@ public:
     int32_t FilterMax() const override { return FilterMaxValue; }
     std::string MinText() const override;
     std::string MaxText() const override;
-    void AppendMonitorLine(const std::string& line) override;
-    void AppendBitstreamLine(const std::string& line) override;
+    void AppendMonitorLine(std::string_view line) override;
+    void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override;
     std::string TimeText() override;
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The check boxes the decoder reads or changes, named after their controls.
 enum class TSwitch : int {
@@ -50,9 +51,11 @@ public:
     virtual std::string MinText() const = 0;
     virtual std::string MaxText() const = 0;
 
-    // Lines are single-byte (Latin-1) text without a line end.
-    virtual void AppendMonitorLine(const std::string& line) = 0;
-    virtual void AppendBitstreamLine(const std::string& line) = 0;
+    // Lines are single-byte (Latin-1) text without a line end. The decoder
+    // passes its own buffers, valid only for the call: a host that keeps a
+    // line copies it, one that writes it out needs no copy at all.
+    virtual void AppendMonitorLine(std::string_view line) = 0;
+    virtual void AppendBitstreamLine(std::string_view line) = 0;
     virtual void SetVersionText(const std::string& text) = 0;
 
     // The current local time as "hh:nn:ss:zzz".

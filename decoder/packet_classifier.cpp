@@ -196,8 +196,6 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
         hold = false;
     }
 
-    if (!line.Empty() && !hold) {
-        Line.assign(line.Data(), line.Size());
-        Host.AppendMonitorLine(Line);
-    }
+    if (!line.Empty() && !hold)
+        Host.AppendMonitorLine(std::string_view(line.Data(), line.Size()));
 }

@@ -28,8 +28,8 @@ public:
     void SetMinText(const std::string& text);
     void SetMaxText(const std::string& text);
 
-    void AppendMonitorLine(const std::string& line) override;
-    void AppendBitstreamLine(const std::string& line) override;
+    void AppendMonitorLine(std::string_view line) override;
+    void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override { VersionText = text; }
     const std::string& GetVersionText() const { return VersionText; }
 
