@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TLineBuffer {
 public:
@@ -37,7 +38,7 @@ public:
         else
             Append(b);
     }
-    void Append(const std::string& text) { Append(text.data(), text.size()); }
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
 
     std::string Text() const { return std::string(Storage.get(), Used); }
 

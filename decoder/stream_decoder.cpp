@@ -11,10 +11,11 @@ TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host) {
         char bits[5];
         ByteToHex(static_cast<uint8_t>(v), hex);
         HexDigitToBits(hex[0], bits);
-        std::memcpy(ByteBits[v], bits, 4);
+        std::memcpy(ByteBits + 8 * v, bits, 4);
         HexDigitToBits(hex[1], bits);
-        std::memcpy(ByteBits[v] + 4, bits, 4);
+        std::memcpy(ByteBits + 8 * v + 4, bits, 4);
     }
+    std::memset(ByteBits + 8 * 256, '0', 8);
 }
 
 void TStreamDecoder::ByteToHex(uint8_t value, char* out) {
@@ -34,14 +35,15 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
 }
 
 int TStreamDecoder::BitsToByte(const char* c) {
-    uint64_t word;
-    std::memcpy(&word, c, 8);
+    // The characters as one word, the first in the lowest byte whatever the
+    // machine's byte order (a little-endian one makes this a single load).
+    const auto at = [c](int i) { return uint64_t{static_cast<unsigned char>(c[i])} << (8 * i); };
+    const uint64_t word = at(0) | at(1) | at(2) | at(3) | at(4) | at(5) | at(6) | at(7);
     if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
-        // Eight bit characters, the usual case: their 0/1 values (the first
-        // in the lowest byte) gathered by one multiplication into the top
-        // byte, the first character as the most significant bit. Every
-        // partial product lands on a bit of its own, so nothing carries.
-        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bit characters as a word");
+        // Eight bit characters, the usual case: their 0/1 values gathered by
+        // one multiplication into the top byte, the first character as the
+        // most significant bit. Every partial product lands on a bit of its
+        // own, so nothing carries.
         return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
     }
     // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.

@@ -2,6 +2,7 @@
 // Device info records, Motorola records and, bit by bit, DCC packets.
 #pragma once
 
+#include "assembly_text.h"
 #include "decoder_host.h"
 #include "line_buffer.h"
 #include "packet_observer.h"
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TStreamDecoder {
@@ -24,11 +26,11 @@ public:
 
     // Bit assembler: one bit character ('1' or '0').
     void AssembleBit(char c);
-    void ShowBitstreamLine(const std::string& text);
-    void ShowGarbage(const std::string& text);
+    void ShowBitstreamLine(std::string_view text);
+    void ShowGarbage(std::string_view text);
 
     // Packet classifier and line composer, for one complete Packet text.
-    void DecodePacket(const std::string& packet, int n);
+    void DecodePacket(std::string_view packet, int n);
 
     // Instruction formatters.
     std::string FormatFunctionGroup(int I) const;
@@ -51,12 +53,12 @@ public:
 
     // Each text keeps at most its first MaxTextLength characters, so a stream
     // without packet starts cannot grow memory without bound.
-    static constexpr std::size_t MaxTextLength = 65536;
+    static constexpr std::size_t MaxTextLength = TAssemblyText::MaxLength;
 
     // Decoder state, readable for tests.
-    std::string PacketText;
-    std::string BitstreamText;
-    std::string GapText;
+    TAssemblyText PacketText;
+    TAssemblyText BitstreamText;
+    TAssemblyText GapText;
     bool PacketComplete = false;
     bool InPacket = false;
     int32_t OnesCount = 0;
@@ -85,9 +87,19 @@ private:
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
+    // Runs of bytes in which no packet starts (between packets) or ends
+    // (inside one), from index k; return the index of the first byte that
+    // is not such a byte.
+    std::size_t AssembleGapBytes(const uint8_t* bytes, std::size_t k, std::size_t count);
+    std::size_t AssembleDataBytes(const uint8_t* bytes, std::size_t k, std::size_t count);
+    // One byte with a packet start or end in it, or in a state the byte path
+    // does not take whole. bitsAfter: the chunk's bits after this byte.
+    void AssembleByteInPieces(unsigned v, std::size_t bitsAfter);
     // At a start bit: shows the pending Bitstream log line and gap line and
     // opens the Packet text.
     void StartPacket();
+    // ShowGarbage for GapText, which is shown where it lies.
+    void ShowGap();
     // At an end bit: the one place where a finished packet leaves the
     // assembler, with its Packet text and byte count. bitsAfter: the bit
     // characters of the chunk that follow the end bit, for the observer.
@@ -101,9 +113,9 @@ private:
     TDecoderHost& Host;
     // Reused for every line so composing a line allocates nothing.
     TLineBuffer Composed;
-    std::string Line;
     // The eight bit characters of every byte value, built once from
-    // ByteToHex and HexDigitToBits.
-    char ByteBits[256][8];
+    // ByteToHex and HexDigitToBits, value after value; eight more at the end
+    // so that eight characters may be copied from any position of a value.
+    char ByteBits[257 * 8];
     std::vector<uint8_t> ObservedBytes;
 };
