@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,24 @@ public:
     TLineOutput(int fd, std::string name, std::size_t bufferSize = std::size_t{1} << 20);
 
     void Write(const std::string& line) { Write(line.data(), line.size()); }
-    void Write(const char* line, std::size_t size);
+    // Inline, as the decoder writes millions of lines: almost all are ASCII
+    // and are copied as they are.
+    void Write(const char* line, std::size_t size) {
+        // A byte takes at most two in UTF-8, and the line end one more.
+        if (Failed || Buffer.size() - Used < 2 * size + 1) {
+            WriteAfterFlush(line, size);
+            return;
+        }
+        char* out = Buffer.data() + Used;
+        if (HasLetter(line, size)) {
+            out = CopyAsUtf8(out, line, size);
+        } else {
+            std::memcpy(out, line, size);
+            out += size;
+        }
+        *out++ = '\n';
+        Used = static_cast<std::size_t>(out - Buffer.data());
+    }
 
     // Writes what is buffered and, when close is true, closes the descriptor.
     // Returns false when any write failed.
@@ -24,6 +43,30 @@ public:
     const std::string& ErrorText() const { return Error; }
 
 private:
+    // Whether any byte is 0x80 or more: the letters that take two bytes.
+    static bool HasLetter(const char* text, std::size_t size) {
+        // Eight bytes at a time ORed together; only the top bit of each
+        // byte is looked at, so the bytes' order in the word does not matter.
+        // A line of eight or more ends with a word that overlaps the last
+        // one read.
+        uint64_t any = 0;
+        if (size < 8) {
+            for (std::size_t i = 0; i < size; ++i)
+                any |= static_cast<unsigned char>(text[i]);
+            return (any & 0x80u) != 0;
+        }
+        for (std::size_t i = 0; i + 8 <= size; i += 8)
+            any |= Word(text + i);
+        any |= Word(text + size - 8);
+        return (any & 0x8080808080808080u) != 0;
+    }
+    static uint64_t Word(const char* text) {
+        uint64_t word;
+        std::memcpy(&word, text, 8);
+        return word;
+    }
+    static char* CopyAsUtf8(char* out, const char* line, std::size_t size);
+    void WriteAfterFlush(const char* line, std::size_t size);
     void Flush();
     void Fail();
 
