@@ -86,14 +86,16 @@ public:
         return std::string_view(start, prefix.size() + Used);
     }
 
-    // Appends pieces like AppendPiece with the end held in locals, so that
+    // Appends pieces like AppendPiece with the end held in a local, so that
     // storing characters does not make the compiler reload it (a character
-    // store may alias anything). Commit writes the end back; nothing else
-    // may change the text in between.
+    // store may alias anything). Commit writes the end back, Reload takes it
+    // up again; nothing else may change the text in between.
     class TAppender {
     public:
         explicit TAppender(TAssemblyText& text)
             : Text(text), Begin(text.Begin()), Used(text.Used) {}
+        TAppender(const TAppender&) = delete;
+        TAppender& operator=(const TAppender&) = delete;
         void AppendPiece(const char* piece, std::size_t count) {
             std::memcpy(Begin + Used, piece, Spare);
             Used += count;
@@ -106,6 +108,7 @@ public:
             Used = Used < MaxLength ? Used : MaxLength;
         }
         void Commit() { Text.Used = Used; }
+        void Reload() { Used = Text.Used; }
 
     private:
         TAssemblyText& Text;

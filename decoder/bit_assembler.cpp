@@ -73,96 +73,133 @@ void TStreamDecoder::CompletePacket(std::size_t bitsAfter) {
 }
 
 void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
-    // The track's bits, taken a byte at a time. Most bytes hold neither a
-    // packet start nor an end bit: their eight characters go to the texts as
-    // one piece each and the counters move by table. The others are taken in
-    // pieces. The texts and counters come out as if every bit had gone
-    // through AssembleBit.
-    std::size_t k = 0;
-    while (k < count) {
-        if (!PacketComplete)
-            k = InPacket ? AssembleDataBytes(bytes, k, count) : AssembleGapBytes(bytes, k, count);
-        if (k < count) {
-            AssembleByteInPieces(bytes[k], (count - k - 1) * 8);
-            ++k;
-        }
-    }
-}
-
-std::size_t TStreamDecoder::AssembleGapBytes(const uint8_t* bytes, std::size_t k,
-                                             std::size_t count) {
-    // Between packets, up to the byte in which one starts. A packet can
-    // start only at a byte's first '0': after it, no run of more than seven
-    // ones fits in the byte.
+    // The track's bits, taken a byte at a time, with the assembler's state
+    // and the texts' ends in locals; they are written back around the calls
+    // out (a packet start, a packet end) and for the bytes taken in pieces.
+    // Most bytes hold neither a packet start nor an end bit: their eight
+    // characters go to the texts as one piece each and the counters move by
+    // table. A byte with a start bit, or with an end bit after which no
+    // packet starts, is also taken whole. The texts and counters come out as
+    // if every bit had gone through AssembleBit.
     TAssemblyText::TAppender stream(BitstreamText);
     TAssemblyText::TAppender gap(GapText);
-    int32_t ones = OnesCount;
-    for (; k < count; ++k) {
-        const unsigned v = bytes[k];
-        const char* chars = ByteBits + 8 * v;
-        const int leading = Ones.Leading[v];
-        if (leading == 8) {
-            ones = SaturatedSum(ones, 8);
-        } else if (ones <= 8 - leading) {
-            ones = Ones.Trailing[v];
-        } else {
-            break;
-        }
-        stream.AppendPiece(chars, 8);
-        gap.AppendPiece(chars, 8);
-    }
-    stream.Commit();
-    gap.Commit();
-    OnesCount = ones;
-    return k;
-}
-
-std::size_t TStreamDecoder::AssembleDataBytes(const uint8_t* bytes, std::size_t k,
-                                              std::size_t count) {
-    // Inside a packet: data bits, and a '0' separator where the byte reaches
-    // the end of the packet byte, up to the byte that holds the end bit.
-    // Ones before a '0' here come only from the packet byte's own data bits
-    // (at most BitIndex of them), so none of these bits starts a packet.
-    if (BitIndex < 0 || BitIndex > 8 || OnesCount < 0 || OnesCount > BitIndex)
-        return k; // a state AssembleBit never leaves
-    TAssemblyText::TAppender stream(BitstreamText);
     TAssemblyText::TAppender packet(PacketText);
+    bool inPacket = InPacket;
     int32_t bitIndex = BitIndex;
     int32_t ones = OnesCount;
     int32_t byteCount = ByteCount;
-    for (; k < count; ++k) {
+    auto writeBack = [&] {
+        stream.Commit();
+        gap.Commit();
+        packet.Commit();
+        InPacket = inPacket;
+        BitIndex = bitIndex;
+        OnesCount = ones;
+        ByteCount = byteCount;
+    };
+    auto reload = [&] {
+        stream.Reload();
+        gap.Reload();
+        packet.Reload();
+        inPacket = InPacket;
+        bitIndex = BitIndex;
+        ones = OnesCount;
+        byteCount = ByteCount;
+    };
+
+    for (std::size_t k = 0; k < count; ++k) {
         const unsigned v = bytes[k];
         const char* chars = ByteBits + 8 * v;
-        const int separator = 8 - bitIndex;
-        if (separator == 8) {
-            // Exactly the eight data bits of a packet byte.
-            stream.AppendPiece(chars, 8);
-            packet.AppendPiece(chars, 8);
-            bitIndex = 8;
-            ones = v == 0xFF ? 8 : Ones.Trailing[v];
+        const std::size_t bitsAfter = (count - k - 1) * 8;
+        int at = 0; // where the byte's pieces start, when it is taken so
+        if (PacketComplete) {
+            // Only a state set by hand.
+        } else if (!inPacket) {
+            // A packet can start only at the byte's first '0': after it, no
+            // run of more than seven ones fits in the byte.
+            const int leading = Ones.Leading[v];
+            if (leading == 8 || ones <= 8 - leading) {
+                stream.AppendPiece(chars, 8);
+                gap.AppendPiece(chars, 8);
+                ones = leading == 8 ? SaturatedSum(ones, 8) : Ones.Trailing[v];
+                continue;
+            }
+            // The start bit is the first '0'; the bits after it are data
+            // bits, fewer than a packet byte's eight.
+            const auto start = static_cast<std::size_t>(leading);
+            stream.AppendPiece(chars, start);
+            gap.AppendPiece(chars, start);
+            ones = SaturatedSum(ones, leading);
+            writeBack();
+            StartPacket();
+            reload();
+            stream.AppendPiece(chars + start, 8 - start);
+            packet.AppendPiece(chars + start + 1, 7 - start);
+            ones = Ones.Trailing[v];
+            bitIndex = 7 - leading; // the start bit is skipped
             continue;
+        } else if (bitIndex >= 0 && bitIndex <= 8 && ones >= 0 && ones <= bitIndex) {
+            // Data bits, and a separator or end bit where the byte reaches
+            // the end of the packet byte. Ones before a '0' here come only
+            // from the packet byte's own data bits (at most BitIndex of
+            // them), so none of these bits starts a packet.
+            const int separator = 8 - bitIndex;
+            if (separator == 8) {
+                // Exactly the eight data bits of a packet byte.
+                stream.AppendPiece(chars, 8);
+                packet.AppendPiece(chars, 8);
+                bitIndex = 8;
+                ones = v == 0xFF ? ones + 8 : Ones.Trailing[v];
+                continue;
+            }
+            const auto sep = static_cast<std::size_t>(separator);
+            if (chars[separator] == '0') {
+                // The separator is written as " " between the two bytes.
+                stream.AppendPiece(chars, 8);
+                packet.AppendPiece(chars, 8, sep, ' ');
+                bitIndex = 7 - separator;
+                Increment(byteCount);
+                ones = Ones.Trailing[v];
+                continue;
+            }
+            // The end bit, written as ">". It and the data ones right before
+            // it count towards the next preamble.
+            const unsigned full = (1u << separator) - 1;
+            const unsigned data = v >> (8 - separator);
+            ones = (data == full ? ones + separator : Ones.Trailing[data]) + 1;
+            stream.AppendPiece(chars, sep + 1);
+            packet.AppendPiece(chars, sep + 1, sep, '>');
+            Increment(byteCount);
+            bitIndex = 0;
+            inPacket = false;
+            writeBack();
+            PacketComplete = true;
+            CompletePacket(bitsAfter + 7 - sep);
+            reload();
+            // The rest of the byte lies between packets. Unless a packet
+            // starts in it, it is taken whole, as above.
+            at = separator + 1;
+            if (at == 8)
+                continue;
+            const int zero = Ones.Leading[(v | (0xFF00u >> at)) & 0xFFu];
+            if (!PacketComplete && !inPacket && (zero == 8 || ones <= 8 - (zero - at))) {
+                const auto from = static_cast<std::size_t>(at);
+                stream.AppendPiece(chars + from, 8 - from);
+                gap.AppendPiece(chars + from, 8 - from);
+                ones = zero == 8 ? SaturatedSum(ones, zero - at) : Ones.Trailing[v];
+                continue;
+            }
         }
-        if (chars[separator] != '0')
-            break;
-        // The separator is written as " " between the two bytes.
-        stream.AppendPiece(chars, 8);
-        packet.AppendPiece(chars, 8, static_cast<std::size_t>(separator), ' ');
-        bitIndex = 7 - separator;
-        Increment(byteCount);
-        ones = Ones.Trailing[v];
+        writeBack();
+        AssembleByteInPieces(v, at, bitsAfter);
+        reload();
     }
-    stream.Commit();
-    packet.Commit();
-    BitIndex = bitIndex;
-    OnesCount = ones;
-    ByteCount = byteCount;
-    return k;
+    writeBack();
 }
 
-void TStreamDecoder::AssembleByteInPieces(unsigned v, std::size_t bitsAfter) {
+void TStreamDecoder::AssembleByteInPieces(unsigned v, int at, std::size_t bitsAfter) {
     const char* chars = ByteBits + 8 * v;
-    int at = 0;     // the byte's next bit
-    int stored = 0; // the byte's bits already in BitstreamText
+    int stored = at; // the byte's bits already in BitstreamText
     while (at < 8 && !PacketComplete) {
         if (!InPacket) {
             // Ones up to the next '0' (bits before at read as ones), then

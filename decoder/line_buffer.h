@@ -20,6 +20,15 @@ public:
     // Drops what was appended after the first size characters.
     void Truncate(std::size_t size) { Used = size < Used ? size : Used; }
 
+    // Room for size more characters at the end, to be written through the
+    // pointer returned.
+    char* Extend(std::size_t size) {
+        Reserve(size);
+        char* at = Storage.get() + Used;
+        Used += size;
+        return at;
+    }
+
     void Append(char c) {
         Reserve(1);
         Storage[Used++] = c;

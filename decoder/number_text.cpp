@@ -87,7 +87,7 @@ void AppendInt(std::string& out, int64_t value, int width) {
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendInt(TLineBuffer& out, int64_t value, int width) {
+void AppendAnyInt(TLineBuffer& out, int64_t value, int width) {
     char text[48];
     char* const end = text + sizeof text;
     const char* p = IntText(end, value, width);

@@ -11,7 +11,25 @@
 // Appends value in decimal, right-aligned in width columns padded with blanks
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
-void AppendInt(TLineBuffer& out, int64_t value, int width = 0);
+void AppendAnyInt(TLineBuffer& out, int64_t value, int width);
+inline void AppendInt(TLineBuffer& out, int64_t value, int width = 0) {
+    // The numbers of the log lines (0 to 99999 in at most five columns) are
+    // written in place; a line has several, so this is inline.
+    if (value < 0 || value >= 100000 || width > 5) {
+        AppendAnyInt(out, value, width);
+        return;
+    }
+    auto v = static_cast<uint32_t>(value);
+    const int digits = 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000);
+    const int size = digits > width ? digits : width;
+    char* p = out.Extend(static_cast<std::size_t>(size)) + size;
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    for (int i = digits; i < size; ++i)
+        *--p = ' ';
+}
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);

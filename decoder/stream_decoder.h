@@ -66,7 +66,7 @@ public:
     int32_t ByteCount = 0;
     int32_t MotCount = 0;
     int32_t MotBytes[20] = {};
-    std::string LastPacket;
+    TAssemblyText LastPacket;
     // Ones before the current packet's start bit, for the observer.
     int32_t PreambleOnes = 0;
 
@@ -87,14 +87,10 @@ private:
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
-    // Runs of bytes in which no packet starts (between packets) or ends
-    // (inside one), from index k; return the index of the first byte that
-    // is not such a byte.
-    std::size_t AssembleGapBytes(const uint8_t* bytes, std::size_t k, std::size_t count);
-    std::size_t AssembleDataBytes(const uint8_t* bytes, std::size_t k, std::size_t count);
-    // One byte with a packet start or end in it, or in a state the byte path
-    // does not take whole. bitsAfter: the chunk's bits after this byte.
-    void AssembleByteInPieces(unsigned v, std::size_t bitsAfter);
+    // The bits of one byte from bit at (0 is the first on the track), in
+    // pieces up to each packet start or end; any state, bit by bit where the
+    // byte path does not take it. bitsAfter: the chunk's bits after this byte.
+    void AssembleByteInPieces(unsigned v, int at, std::size_t bitsAfter);
     // At a start bit: shows the pending Bitstream log line and gap line and
     // opens the Packet text.
     void StartPacket();
