@@ -29,6 +29,14 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
         *out++ = static_cast<char>(0xC0 | (c >> 6));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    if (at == size)
+        return out;
+    if (size >= 8 && !HasLetter(line + size - 8, 8)) {
+        // The last eight bytes are ASCII, so those before at were copied
+        // as they are, just before out: the word is stored over them.
+        std::memcpy(out - (at - (size - 8)), line + size - 8, 8);
+        return out + (size - at);
+    }
     for (; at < size; ++at) {
         const auto c = static_cast<unsigned char>(line[at]);
         if (c < 0x80) {
