@@ -107,25 +107,34 @@ void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
         byteCount = ByteCount;
     };
 
-    for (std::size_t k = 0; k < count; ++k) {
-        const unsigned v = bytes[k];
-        const char* chars = ByteBits + 8 * v;
-        const std::size_t bitsAfter = (count - k - 1) * 8;
+    std::size_t k = 0;
+    while (k < count) {
         int at = 0; // where the byte's pieces start, when it is taken so
         if (PacketComplete) {
             // Only a state set by hand.
         } else if (!inPacket) {
-            // A packet can start only at the byte's first '0': after it, no
-            // run of more than seven ones fits in the byte.
-            const int leading = Ones.Leading[v];
-            if (leading == 8 || ones <= 8 - leading) {
+            // Between packets. A packet can start only at a byte's first
+            // '0': after it, no run of more than seven ones fits in the byte.
+            int leading = 0;
+            for (; k < count; ++k) {
+                const char* chars = ByteBits + 8 * bytes[k];
+                leading = Ones.Leading[bytes[k]];
+                if (leading == 8) {
+                    ones = SaturatedSum(ones, 8);
+                } else if (ones <= 8 - leading) {
+                    ones = Ones.Trailing[bytes[k]];
+                } else {
+                    break;
+                }
                 stream.AppendPiece(chars, 8);
                 gap.AppendPiece(chars, 8);
-                ones = leading == 8 ? SaturatedSum(ones, 8) : Ones.Trailing[v];
-                continue;
             }
+            if (k == count)
+                break;
             // The start bit is the first '0'; the bits after it are data
             // bits, fewer than a packet byte's eight.
+            const unsigned v = bytes[k];
+            const char* chars = ByteBits + 8 * v;
             const auto start = static_cast<std::size_t>(leading);
             stream.AppendPiece(chars, start);
             gap.AppendPiece(chars, start);
@@ -137,33 +146,43 @@ void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
             packet.AppendPiece(chars + start + 1, 7 - start);
             ones = Ones.Trailing[v];
             bitIndex = 7 - leading; // the start bit is skipped
+            ++k;
             continue;
         } else if (bitIndex >= 0 && bitIndex <= 8 && ones >= 0 && ones <= bitIndex) {
             // Data bits, and a separator or end bit where the byte reaches
             // the end of the packet byte. Ones before a '0' here come only
             // from the packet byte's own data bits (at most BitIndex of
-            // them), so none of these bits starts a packet.
-            const int separator = 8 - bitIndex;
-            if (separator == 8) {
-                // Exactly the eight data bits of a packet byte.
-                stream.AppendPiece(chars, 8);
-                packet.AppendPiece(chars, 8);
-                bitIndex = 8;
-                ones = v == 0xFF ? ones + 8 : Ones.Trailing[v];
-                continue;
+            // them), so none of these bits starts a packet; this stays so
+            // from byte to byte.
+            int separator = 8;
+            for (; k < count; ++k) {
+                const unsigned v = bytes[k];
+                const char* chars = ByteBits + 8 * v;
+                separator = 8 - bitIndex;
+                if (separator == 8) {
+                    // Exactly the eight data bits of a packet byte.
+                    stream.AppendPiece(chars, 8);
+                    packet.AppendPiece(chars, 8);
+                    bitIndex = 8;
+                    ones = v == 0xFF ? ones + 8 : Ones.Trailing[v];
+                } else if (chars[separator] == '0') {
+                    // The separator is written as " " between the two bytes.
+                    stream.AppendPiece(chars, 8);
+                    packet.AppendPiece(chars, 8, static_cast<std::size_t>(separator), ' ');
+                    bitIndex = 7 - separator;
+                    Increment(byteCount);
+                    ones = Ones.Trailing[v];
+                } else {
+                    break;
+                }
             }
-            const auto sep = static_cast<std::size_t>(separator);
-            if (chars[separator] == '0') {
-                // The separator is written as " " between the two bytes.
-                stream.AppendPiece(chars, 8);
-                packet.AppendPiece(chars, 8, sep, ' ');
-                bitIndex = 7 - separator;
-                Increment(byteCount);
-                ones = Ones.Trailing[v];
-                continue;
-            }
+            if (k == count)
+                break;
             // The end bit, written as ">". It and the data ones right before
             // it count towards the next preamble.
+            const unsigned v = bytes[k];
+            const char* chars = ByteBits + 8 * v;
+            const auto sep = static_cast<std::size_t>(separator);
             const unsigned full = (1u << separator) - 1;
             const unsigned data = v >> (8 - separator);
             ones = (data == full ? ones + separator : Ones.Trailing[data]) + 1;
@@ -174,25 +193,29 @@ void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
             inPacket = false;
             writeBack();
             PacketComplete = true;
-            CompletePacket(bitsAfter + 7 - sep);
+            CompletePacket((count - k - 1) * 8 + 7 - sep);
             reload();
             // The rest of the byte lies between packets. Unless a packet
             // starts in it, it is taken whole, as above.
             at = separator + 1;
-            if (at == 8)
+            if (at == 8) {
+                ++k;
                 continue;
+            }
             const int zero = Ones.Leading[(v | (0xFF00u >> at)) & 0xFFu];
             if (!PacketComplete && !inPacket && (zero == 8 || ones <= 8 - (zero - at))) {
                 const auto from = static_cast<std::size_t>(at);
                 stream.AppendPiece(chars + from, 8 - from);
                 gap.AppendPiece(chars + from, 8 - from);
                 ones = zero == 8 ? SaturatedSum(ones, zero - at) : Ones.Trailing[v];
+                ++k;
                 continue;
             }
         }
         writeBack();
-        AssembleByteInPieces(v, at, bitsAfter);
+        AssembleByteInPieces(bytes[k], at, (count - k - 1) * 8);
         reload();
+        ++k;
     }
     writeBack();
 }
