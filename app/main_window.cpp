@@ -403,6 +403,7 @@ void TfrmMain::AppendBitstreamLine(std::string_view line) {
 void TfrmMain::SetVersionText(const std::string& text) {
     edt_version.SetText(Latin1ToUtf8(text));
 }
-std::string TfrmMain::TimeText() {
-    return Platform.TimeText();
+std::string_view TfrmMain::TimeText() {
+    ClockText = Platform.TimeText();
+    return ClockText;
 }

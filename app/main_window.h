@@ -52,7 +52,7 @@ public:
     void AppendMonitorLine(std::string_view line) override;
     void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override;
-    std::string TimeText() override;
+    std::string_view TimeText() override;
 
     void ArrangeControls();
     void ReadProgIni();
@@ -165,6 +165,8 @@ private:
 
     std::vector<TControl*> AllControls;
     std::string SettingsFile;
+    // The platform's last time text, which TimeText hands out.
+    std::string ClockText;
     int32_t FilterMinValue = 0;
     int32_t FilterMaxValue = 0;
     // True while a tick's steps run, including any box the tick shows.

@@ -58,8 +58,9 @@ public:
     virtual void AppendBitstreamLine(std::string_view line) = 0;
     virtual void SetVersionText(const std::string& text) = 0;
 
-    // The current local time as "hh:nn:ss:zzz".
-    virtual std::string TimeText() = 0;
+    // The current local time as "hh:nn:ss:zzz", valid until the next call.
+    // A line with a time stamp asks for it; a view spares a string each time.
+    virtual std::string_view TimeText() = 0;
 
 protected:
     ~TDecoderHost() = default;

@@ -32,8 +32,11 @@ void THeadlessHost::AppendBitstreamLine(std::string_view line) {
         OnBitstreamLine(std::string(line));
 }
 
-std::string THeadlessHost::TimeText() {
-    return HasFixedTime ? FixedTime : LocalTimeText();
+std::string_view THeadlessHost::TimeText() {
+    if (HasFixedTime)
+        return FixedTime;
+    ClockText = LocalTimeText();
+    return ClockText;
 }
 
 void THeadlessHost::SetFixedTime(const std::string& timeText) {

@@ -34,7 +34,7 @@ public:
     const std::string& GetVersionText() const { return VersionText; }
 
     // Without a fixed time text, the local clock at each call.
-    std::string TimeText() override;
+    std::string_view TimeText() override;
     void SetFixedTime(const std::string& timeText);
 
     TLineSink OnMonitorLine;
@@ -53,4 +53,5 @@ private:
     std::string VersionText;
     bool HasFixedTime = false;
     std::string FixedTime;
+    std::string ClockText; // the last local clock text handed out
 };
