@@ -82,7 +82,13 @@ public:
     // before it; valid until the text changes.
     std::string_view PrefixedView(std::string_view prefix) {
         char* start = Begin() - prefix.size();
-        std::memcpy(start, prefix.data(), prefix.size());
+        if (prefix.size() >= 8) {
+            // Two words that overlap, rather than a copy of varying length.
+            std::memcpy(start, prefix.data(), 8);
+            std::memcpy(Begin() - 8, prefix.data() + prefix.size() - 8, 8);
+        } else {
+            std::memcpy(start, prefix.data(), prefix.size());
+        }
         return std::string_view(start, prefix.size() + Used);
     }
 

@@ -1,5 +1,10 @@
 #include "number_text.h"
 
+const char DigitPairs[201] = "00010203040506070809101112131415161718192021222324"
+                             "25262728293031323334353637383940414243444546474849"
+                             "50515253545556575859606162636465666768697071727374"
+                             "75767778798081828384858687888990919293949596979899";
+
 namespace {
 
 int HexValue(char c) {
@@ -19,10 +24,7 @@ char* IntText(char* const end, int64_t value, int width) {
     if (value >= 0 && value < 100000 && width <= 5) {
         // The numbers of the log lines: two digits at a time, blanks to
         // the width.
-        static const char pairs[] = "00010203040506070809101112131415161718192021222324"
-                                    "25262728293031323334353637383940414243444546474849"
-                                    "50515253545556575859606162636465666768697071727374"
-                                    "75767778798081828384858687888990919293949596979899";
+        const char* const pairs = DigitPairs;
         uint32_t m = static_cast<uint32_t>(value);
         while (m >= 100) {
             const uint32_t pair = m % 100;

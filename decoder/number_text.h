@@ -12,6 +12,8 @@
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
 void AppendAnyInt(TLineBuffer& out, int64_t value, int width);
+// "00" to "99", two characters each.
+extern const char DigitPairs[201];
 inline void AppendInt(TLineBuffer& out, int64_t value, int width = 0) {
     // The numbers of the log lines (0 to 99999 in at most five columns) are
     // written in place; a line has several, so this is inline.
@@ -23,10 +25,15 @@ inline void AppendInt(TLineBuffer& out, int64_t value, int width = 0) {
     const int digits = 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000);
     const int size = digits > width ? digits : width;
     char* p = out.Extend(static_cast<std::size_t>(size)) + size;
-    do {
-        *--p = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
+    while (v >= 10) {
+        const char* pair = DigitPairs + 2 * (v % 100);
+        p -= 2;
+        p[0] = pair[0];
+        p[1] = pair[1];
+        v /= 100;
+    }
+    if (v != 0 || digits == 1)
+        *--p = static_cast<char>('0' + v);
     for (int i = digits; i < size; ++i)
         *--p = ' ';
 }

@@ -34,18 +34,7 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
     out[4] = '\0';
 }
 
-int TStreamDecoder::BitsToByte(const char* c) {
-    // The characters as one word, the first in the lowest byte whatever the
-    // machine's byte order (a little-endian one makes this a single load).
-    const auto at = [c](int i) { return uint64_t{static_cast<unsigned char>(c[i])} << (8 * i); };
-    const uint64_t word = at(0) | at(1) | at(2) | at(3) | at(4) | at(5) | at(6) | at(7);
-    if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
-        // Eight bit characters, the usual case: their 0/1 values gathered by
-        // one multiplication into the top byte, the first character as the
-        // most significant bit. Every partial product lands on a bit of its
-        // own, so nothing carries.
-        return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
-    }
+int TStreamDecoder::BitsToByteOtherCharacters(const char* c) {
     // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.
     int sum = 0;
     for (int i = 0; i < 8; ++i)

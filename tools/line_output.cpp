@@ -8,6 +8,26 @@
 TLineOutput::TLineOutput(int fd, std::string name, std::size_t bufferSize)
     : Fd(fd), Name(std::move(name)), Buffer(bufferSize < 16 ? 16 : bufferSize) {}
 
+namespace {
+
+// The bytes before the first one of 0x80 or more among the eight at text,
+// which hold one.
+std::size_t AsciiBeforeLetter(const char* text) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // The first byte is the word's lowest: its lowest high bit tells.
+    uint64_t word;
+    std::memcpy(&word, text, 8);
+    return static_cast<std::size_t>(__builtin_ctzll(word & 0x8080808080808080u)) / 8;
+#else
+    std::size_t n = 0;
+    while (static_cast<unsigned char>(text[n]) < 0x80)
+        ++n;
+    return n;
+#endif
+}
+
+} // namespace
+
 char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
     // An \xE4 or \xFC among ASCII. Eight bytes are copied at a time; in a
     // word with a letter the copy counts only up to the letter, which then
@@ -21,10 +41,9 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
             at += 8;
             continue;
         }
-        while (static_cast<unsigned char>(line[at]) < 0x80) {
-            ++out;
-            ++at;
-        }
+        const std::size_t ascii = AsciiBeforeLetter(line + at);
+        out += ascii;
+        at += ascii;
         const auto c = static_cast<unsigned char>(line[at++]);
         *out++ = static_cast<char>(0xC0 | (c >> 6));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
