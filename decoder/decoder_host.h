@@ -40,6 +40,12 @@ class TDecoderHost {
 public:
     // State of a check box at this moment; only the checked state counts.
     virtual bool IsChecked(TSwitch s) const = 0;
+    // A host that keeps the checked states as SwitchCount flags in memory,
+    // indexed by TSwitch, lives as long as the decoder and changes them only
+    // there may hand them out: the decoder then reads a flag where it would
+    // call IsChecked, which it does several times per packet. The states are
+    // still read at the moment of use. nullptr: IsChecked is called.
+    virtual const bool* CheckedStates() const { return nullptr; }
     virtual void SetChecked(TSwitch s, bool checked) = 0;
     virtual void SetVisible(TSwitch s, bool visible) = 0;
     virtual void SetEnabled(TSwitch s, bool enabled) = 0;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host) {
+TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host), Switches(host.CheckedStates()) {
     for (int v = 0; v < 256; ++v) {
         char hex[3];
         char bits[5];

@@ -121,9 +121,13 @@ private:
     // path hands it the rest of one byte.
     std::size_t BitsAfterPass = 0;
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
-    bool On(TSwitch s) const { return Host.IsChecked(s); }
+    bool On(TSwitch s) const {
+        return Switches ? Switches[static_cast<int>(s)] : Host.IsChecked(s);
+    }
 
     TDecoderHost& Host;
+    // The host's checked states when it hands them out.
+    const bool* const Switches;
     // Reused for every line so composing a line allocates nothing.
     TLineBuffer Composed;
     // The eight bit characters of every byte value, built once from

@@ -13,7 +13,9 @@ public:
 
     THeadlessHost();
 
-    bool IsChecked(TSwitch s) const override { return Checked[Index(s)]; }
+    // The decoder reads the flags themselves, so these two are final.
+    bool IsChecked(TSwitch s) const final { return Checked[Index(s)]; }
+    const bool* CheckedStates() const final { return Checked; }
     void SetChecked(TSwitch s, bool checked) override { Checked[Index(s)] = checked; }
     void SetVisible(TSwitch s, bool visible) override { Visible[Index(s)] = visible; }
     void SetEnabled(TSwitch s, bool enabled) override { Enabled[Index(s)] = enabled; }
