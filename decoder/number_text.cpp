@@ -89,11 +89,17 @@ void AppendInt(std::string& out, int64_t value, int width) {
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendAnyInt(TLineBuffer& out, int64_t value, int width) {
+void AppendAnyInt(TLineWriter& out, int64_t value, int width) {
     char text[48];
     char* const end = text + sizeof text;
     const char* p = IntText(end, value, width);
     out.Append(p, static_cast<std::size_t>(end - p));
+}
+
+void AppendInt(TLineBuffer& out, int64_t value, int width) {
+    TLineWriter writer(out, 48);
+    AppendInt(writer, value, width);
+    writer.Finish();
 }
 
 void AppendHex(std::string& out, uint32_t value) {
@@ -102,7 +108,7 @@ void AppendHex(std::string& out, uint32_t value) {
     out.append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
-void AppendHex(TLineBuffer& out, uint32_t value) {
+void AppendHex(TLineWriter& out, uint32_t value) {
     char text[8];
     const char* p = HexText(text + sizeof text, value);
     out.Append(p, static_cast<std::size_t>(text + sizeof text - p));

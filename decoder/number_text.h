@@ -11,10 +11,12 @@
 // Appends value in decimal, right-aligned in width columns padded with blanks
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
-void AppendAnyInt(TLineBuffer& out, int64_t value, int width);
+void AppendInt(TLineBuffer& out, int64_t value, int width = 0);
+// The writer's room must hold 48 more characters.
+void AppendAnyInt(TLineWriter& out, int64_t value, int width);
 // "00" to "99", two characters each.
 extern const char DigitPairs[201];
-inline void AppendInt(TLineBuffer& out, int64_t value, int width = 0) {
+inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
     // The numbers of the log lines (0 to 99999 in at most five columns) are
     // written in place; a line has several, so this is inline.
     if (value < 0 || value >= 100000 || width > 5) {
@@ -40,7 +42,7 @@ inline void AppendInt(TLineBuffer& out, int64_t value, int width = 0) {
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);
-void AppendHex(TLineBuffer& out, uint32_t value);
+void AppendHex(TLineWriter& out, uint32_t value);
 
 // Reads an integer as the filter fields take it: leading spaces, an optional
 // sign, then decimal digits or "$", "x", "X", "0x", "0X" and hexadecimal

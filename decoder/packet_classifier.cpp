@@ -118,10 +118,16 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
 
     LastPacket = packet;
 
-    TLineBuffer& line = Composed;
-    line.Clear();
-    if (On(TSwitch::cbx_time)) {
-        line.Append(Host.TimeText());
+    // The line's length is bounded: the time text, the bits prefix with the
+    // Packet text, and a kind text of at most 64 characters.
+    std::string_view timeText;
+    const bool withTime = On(TSwitch::cbx_time);
+    if (withTime)
+        timeText = Host.TimeText();
+    Composed.Clear();
+    TLineWriter line(Composed, timeText.size() + packet.size() + 128);
+    if (withTime) {
+        line.Append(timeText);
         line.Append(' ');
     }
     if (On(TSwitch::cbx_binaer)) {
@@ -196,6 +202,7 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
         hold = false;
     }
 
-    if (!line.Empty() && !hold)
-        Host.AppendMonitorLine(std::string_view(line.Data(), line.Size()));
+    line.Finish();
+    if (!Composed.Empty() && !hold)
+        Host.AppendMonitorLine(std::string_view(Composed.Data(), Composed.Size()));
 }

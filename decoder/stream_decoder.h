@@ -92,14 +92,14 @@ public:
 private:
     static int BitsToByteOtherCharacters(const char* c);
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
-    void AppendFunctionGroup(TLineBuffer& text, int I) const;
-    void AppendFunctions13to20(TLineBuffer& text, int D) const;
-    void AppendFunctions21to28(TLineBuffer& text, int D) const;
-    void AppendSpeed28(TLineBuffer& text, int I) const;
-    void AppendSpeed128(TLineBuffer& text, int D) const;
+    void AppendFunctionGroup(TLineWriter& text, int I) const;
+    void AppendFunctions13to20(TLineWriter& text, int D) const;
+    void AppendFunctions21to28(TLineWriter& text, int D) const;
+    void AppendSpeed28(TLineWriter& text, int I) const;
+    void AppendSpeed128(TLineWriter& text, int D) const;
     // FormatAccessory's text appended; false, with nothing appended, where
     // that text is empty.
-    bool AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper, int32_t lower) const;
+    bool AppendAccessory(TLineWriter& text, int b0, int b1, int32_t upper, int32_t lower) const;
     void AssembleBits(const char* bits, std::size_t count);
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
