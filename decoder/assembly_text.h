@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iosfwd>
 #include <memory>
@@ -78,6 +79,31 @@ public:
         Used = Used < MaxLength ? Used : MaxLength;
     }
 
+    // Whether c is one of the characters; a word of eight at a time.
+    bool Contains(char c) const {
+        const char* text = Begin();
+        if (Used < 8) {
+            for (std::size_t i = 0; i < Used; ++i) {
+                if (text[i] == c)
+                    return true;
+            }
+            return false;
+        }
+        // A byte equal to c becomes zero; a word has a zero byte exactly
+        // when this expression has a bit set. The last word overlaps the
+        // one before so that no character past the text is looked at.
+        constexpr uint64_t Ones = 0x0101010101010101u;
+        const uint64_t pattern = Ones * static_cast<unsigned char>(c);
+        const auto hasZeroByte = [](uint64_t v) {
+            return ((v - Ones) & ~v & 0x8080808080808080u) != 0;
+        };
+        for (std::size_t i = 0; i + 8 <= Used; i += 8) {
+            if (hasZeroByte(Word(text + i) ^ pattern))
+                return true;
+        }
+        return hasZeroByte(Word(text + Used - 8) ^ pattern);
+    }
+
     // The text with prefix (at most PrefixRoom characters) written just
     // before it; valid until the text changes.
     std::string_view PrefixedView(std::string_view prefix) {
@@ -134,6 +160,11 @@ public:
 
 private:
     static constexpr std::size_t Spare = 8;
+    static uint64_t Word(const char* text) {
+        uint64_t word;
+        std::memcpy(&word, text, 8);
+        return word;
+    }
     char* Begin() { return Storage.get() + PrefixRoom; }
     const char* Begin() const { return Storage.get() + PrefixRoom; }
 

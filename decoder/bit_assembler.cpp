@@ -375,33 +375,11 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
     BitstreamText.append(bits + runStart, count - runStart);
 }
 
-void TStreamDecoder::ShowBitstreamLine(std::string_view text) {
-    if (On(TSwitch::cbx_bitstream) && !text.empty())
-        Host.AppendBitstreamLine(text);
-}
-
-namespace {
-
-// The gap line's prefix: a gap of ones only is a preamble.
-std::string_view GarbagePrefix(std::string_view text) {
-    return text.find('0') == std::string_view::npos ? "Pr\xE4"
-                                                      "ambel: "
-                                                    : "Schrott: ";
-}
-
-} // namespace
-
 void TStreamDecoder::ShowGarbage(std::string_view text) {
     if (!On(TSwitch::cbx_schrott) || text.empty())
         return;
     Composed.Clear();
-    Composed.Append(GarbagePrefix(text));
+    Composed.Append(GarbagePrefix(text.find('0') != std::string_view::npos));
     Composed.Append(text);
     Host.AppendMonitorLine(std::string_view(Composed.Data(), Composed.Size()));
-}
-
-void TStreamDecoder::ShowGap() {
-    if (!On(TSwitch::cbx_schrott) || GapText.empty())
-        return;
-    Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapText)));
 }

@@ -26,7 +26,11 @@ public:
 
     // Bit assembler: one bit character ('1' or '0').
     void AssembleBit(char c);
-    void ShowBitstreamLine(std::string_view text);
+    // Inline, as a packet start calls it and ShowGap every time.
+    void ShowBitstreamLine(std::string_view text) {
+        if (On(TSwitch::cbx_bitstream) && !text.empty())
+            Host.AppendBitstreamLine(text);
+    }
     void ShowGarbage(std::string_view text);
 
     // Packet classifier and line composer, for one complete Packet text.
@@ -112,7 +116,16 @@ private:
     // opens the Packet text.
     void StartPacket();
     // ShowGarbage for GapText, which is shown where it lies.
-    void ShowGap();
+    void ShowGap() {
+        if (On(TSwitch::cbx_schrott) && !GapText.empty())
+            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapText.Contains('0'))));
+    }
+    // The gap line's prefix: a gap of ones only is a preamble.
+    static std::string_view GarbagePrefix(bool hasZero) {
+        return hasZero ? "Schrott: "
+                       : "Pr\xE4"
+                         "ambel: ";
+    }
     // At an end bit: the one place where a finished packet leaves the
     // assembler, with its Packet text and byte count. bitsAfter: the bit
     // characters of the chunk that follow the end bit, for the observer.
