@@ -15,21 +15,14 @@ public:
     TLineOutput(int fd, std::string name, std::size_t bufferSize = std::size_t{1} << 20);
 
     void Write(const std::string& line) { Write(line.data(), line.size()); }
-    // Inline, as the decoder writes millions of lines: almost all are ASCII
-    // and are copied as they are.
+    // Inline, as the decoder writes millions of lines.
     void Write(const char* line, std::size_t size) {
         // A byte takes at most two in UTF-8, and the line end one more.
         if (Failed || Buffer.size() - Used < 2 * size + 1) {
             WriteAfterFlush(line, size);
             return;
         }
-        char* out = Buffer.data() + Used;
-        if (HasLetter(line, size)) {
-            out = CopyAsUtf8(out, line, size);
-        } else {
-            std::memcpy(out, line, size);
-            out += size;
-        }
+        char* out = CopyAsUtf8(Buffer.data() + Used, line, size);
         *out++ = '\n';
         Used = static_cast<std::size_t>(out - Buffer.data());
     }
@@ -43,23 +36,8 @@ public:
     const std::string& ErrorText() const { return Error; }
 
 private:
-    // Whether any byte is 0x80 or more: the letters that take two bytes.
-    static bool HasLetter(const char* text, std::size_t size) {
-        // Eight bytes at a time ORed together; only the top bit of each
-        // byte is looked at, so the bytes' order in the word does not matter.
-        // A line of eight or more ends with a word that overlaps the last
-        // one read.
-        uint64_t any = 0;
-        if (size < 8) {
-            for (std::size_t i = 0; i < size; ++i)
-                any |= static_cast<unsigned char>(text[i]);
-            return (any & 0x80u) != 0;
-        }
-        for (std::size_t i = 0; i + 8 <= size; i += 8)
-            any |= Word(text + i);
-        any |= Word(text + size - 8);
-        return (any & 0x8080808080808080u) != 0;
-    }
+    // Eight bytes as one word; only the top bit of each byte is looked at,
+    // so their order in the word does not matter.
     static uint64_t Word(const char* text) {
         uint64_t word;
         std::memcpy(&word, text, 8);
