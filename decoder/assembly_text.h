@@ -26,7 +26,10 @@ public:
     // Room before the text for PrefixedView.
     static constexpr std::size_t PrefixRoom = 16;
 
-    TAssemblyText() : Storage(new char[PrefixRoom + MaxLength + Spare]) {}
+    TAssemblyText() : Storage(new char[PrefixRoom + MaxLength + Spare]) {
+        // PrefixedView compares the room with its prefix before storing it.
+        std::memset(Storage.get(), 0, PrefixRoom);
+    }
     TAssemblyText(const TAssemblyText& other) : TAssemblyText() { *this = other.View(); }
     TAssemblyText& operator=(const TAssemblyText& other) {
         if (this != &other)
@@ -109,9 +112,16 @@ public:
     std::string_view PrefixedView(std::string_view prefix) {
         char* start = Begin() - prefix.size();
         if (prefix.size() >= 8) {
-            // Two words that overlap, rather than a copy of varying length.
-            std::memcpy(start, prefix.data(), 8);
-            std::memcpy(Begin() - 8, prefix.data() + prefix.size() - 8, 8);
+            // Two words that overlap, rather than a copy of varying length;
+            // and only when the room does not hold the prefix already (most
+            // gap lines have the same one), since the window's copy of the
+            // line would otherwise read characters stored just now, which
+            // the processor hands on slowly.
+            const char* last = prefix.data() + prefix.size() - 8;
+            if (Word(start) != Word(prefix.data()) || Word(Begin() - 8) != Word(last)) {
+                std::memcpy(start, prefix.data(), 8);
+                std::memcpy(Begin() - 8, last, 8);
+            }
         } else {
             std::memcpy(start, prefix.data(), prefix.size());
         }
