@@ -397,15 +397,16 @@ std::string TfrmMain::MinText() const {
 std::string TfrmMain::MaxText() const {
     return Utf8ToLatin1(edt_max.Text());
 }
-void TfrmMain::AppendMonitorLine(const std::string& line) {
+void TfrmMain::AppendMonitorLine(std::string_view line) {
     Memo1.Lines.AppendLatin1(line);
 }
-void TfrmMain::AppendBitstreamLine(const std::string& line) {
+void TfrmMain::AppendBitstreamLine(std::string_view line) {
     Memo2.Lines.AppendLatin1(line);
 }
 void TfrmMain::SetVersionText(const std::string& text) {
     edt_version.SetText(Latin1ToUtf8(text));
 }
-std::string TfrmMain::TimeText() {
-    return Platform.TimeText();
+std::string_view TfrmMain::TimeText() {
+    ClockText = Platform.TimeText();
+    return ClockText;
 }

@@ -51,10 +51,10 @@ public:
     int32_t FilterMax() const override { return FilterMaxValue; }
     std::string MinText() const override;
     std::string MaxText() const override;
-    void AppendMonitorLine(const std::string& line) override;
-    void AppendBitstreamLine(const std::string& line) override;
+    void AppendMonitorLine(std::string_view line) override;
+    void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override;
-    std::string TimeText() override;
+    std::string_view TimeText() override;
 
     void ArrangeControls();
     void ReadProgIni();
@@ -173,6 +173,8 @@ private:
     // The user's configuration folder holding SettingsFile, made on the
     // first store; empty when the file is beside the program.
     std::string SettingsFolder;
+    // The platform's last time text, which TimeText hands out.
+    std::string ClockText;
     int32_t FilterMinValue = 0;
     int32_t FilterMaxValue = 0;
     // True while a tick's steps run, including any box the tick shows.

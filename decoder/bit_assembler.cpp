@@ -4,20 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
-
-// Appends unless the text has reached its bound; what does not fit is lost.
-inline void AppendBounded(std::string& text, char c) {
-    if (text.size() < TStreamDecoder::MaxTextLength)
-        text.push_back(c);
-}
-
-inline void AppendBounded(std::string& text, const char* chars, std::size_t count) {
-    const std::size_t used = std::min(text.size(), TStreamDecoder::MaxTextLength);
-    text.append(chars, std::min(count, TStreamDecoder::MaxTextLength - used));
-}
 
 inline void Increment(int32_t& counter) {
     // Only "more than eight" matters for the run of ones, and the byte count
@@ -27,13 +17,33 @@ inline void Increment(int32_t& counter) {
         ++counter;
 }
 
-// A byte's eight bit characters are moved as one 64-bit word, the first
-// character in the word's lowest byte.
-static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bit characters as words");
-
 inline int32_t SaturatedSum(int32_t counter, int32_t n) {
     return counter > INT32_MAX - n ? INT32_MAX : counter + n;
 }
+
+// The runs of ones at either end of every byte value, the most significant
+// bit being the first on the track.
+struct TOnesTables {
+    uint8_t Leading[256];
+    uint8_t Trailing[256];
+};
+
+constexpr TOnesTables MakeOnesTables() {
+    TOnesTables t{};
+    for (int v = 0; v < 256; ++v) {
+        int leading = 0;
+        while (leading < 8 && ((v >> (7 - leading)) & 1))
+            ++leading;
+        int trailing = 0;
+        while (trailing < 8 && ((v >> trailing) & 1))
+            ++trailing;
+        t.Leading[v] = static_cast<uint8_t>(leading);
+        t.Trailing[v] = static_cast<uint8_t>(trailing);
+    }
+    return t;
+}
+
+constexpr TOnesTables Ones = MakeOnesTables();
 
 } // namespace
 
@@ -46,7 +56,7 @@ void TStreamDecoder::StartPacket() {
     PreambleOnes = std::min(OnesCount, static_cast<int32_t>(GapText.size()));
     ShowBitstreamLine(BitstreamText);
     BitstreamText.clear();
-    ShowGarbage(GapText);
+    ShowGap();
     GapText.clear();
     InPacket = true;
     BitIndex = -1;
@@ -63,160 +73,223 @@ void TStreamDecoder::CompletePacket(std::size_t bitsAfter) {
 }
 
 void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
-    // The track's bits, taken a byte at a time: most bytes hold neither a
-    // packet start nor an end bit, so their bits only extend the texts and
-    // move the counters. A byte with a start or an end is taken in pieces:
-    // the bits up to the event, the event, the rest. Each text's new
-    // characters are gathered here and appended in one piece before a
-    // packet starts or completes and at the end; the texts come out as if
-    // appended bit by bit, bound included.
-    //
-    // The assembler's states as AssembleBit leaves them are handled here;
-    // any other (fields set by hand) goes bit by bit through AssembleBits.
-    constexpr std::size_t Room = 512;
-    // Pieces of a byte are stored as whole words of eight characters, so
-    // each buffer has a word to spare beyond its room.
-    char stream[Room + 8];
-    char gap[Room + 8];
-    char packet[Room + 8];
-    // Every bit goes to stream and at most one of gap and packet, so stream
-    // fills first.
-    std::size_t streamUsed = 0, gapUsed = 0, packetUsed = 0;
-    auto appendGathered = [&] {
-        if (streamUsed > 0)
-            AppendBounded(BitstreamText, stream, streamUsed);
-        if (gapUsed > 0)
-            AppendBounded(GapText, gap, gapUsed);
-        if (packetUsed > 0)
-            AppendBounded(PacketText, packet, packetUsed);
-        streamUsed = gapUsed = packetUsed = 0;
+    // The track's bits, taken a byte at a time, with the assembler's state
+    // and the texts' ends in locals; they are written back around the calls
+    // out (a packet start, a packet end) and for the bytes taken in pieces.
+    // Most bytes hold neither a packet start nor an end bit: their eight
+    // characters go to the texts as one piece each and the counters move by
+    // table. A byte with a start bit, or with an end bit after which no
+    // packet starts, is also taken whole. The texts and counters come out as
+    // if every bit had gone through AssembleBit.
+    TAssemblyText::TAppender stream(BitstreamText);
+    TAssemblyText::TAppender gap(GapText);
+    TAssemblyText::TAppender packet(PacketText);
+    bool inPacket = InPacket;
+    int32_t bitIndex = BitIndex;
+    int32_t ones = OnesCount;
+    int32_t byteCount = ByteCount;
+    auto writeBack = [&] {
+        stream.Commit();
+        gap.Commit();
+        packet.Commit();
+        InPacket = inPacket;
+        BitIndex = bitIndex;
+        OnesCount = ones;
+        ByteCount = byteCount;
     };
-    // Appends the n bit characters from position at of a byte whose eight
-    // characters are the word w (first character in the lowest byte).
-    auto putPiece = [](char* to, std::size_t& used, uint64_t w, int at, int n) {
-        const uint64_t piece = w >> (8 * at);
-        std::memcpy(to + used, &piece, 8);
-        used += static_cast<std::size_t>(n);
+    auto reload = [&] {
+        stream.Reload();
+        gap.Reload();
+        packet.Reload();
+        inPacket = InPacket;
+        bitIndex = BitIndex;
+        ones = OnesCount;
+        byteCount = ByteCount;
     };
 
-    for (std::size_t k = 0; k < count; ++k) {
-        if (streamUsed > Room - 8)
-            appendGathered();
-        const unsigned v = bytes[k];
-        const char* bits = ByteBits[v];
-        uint64_t word;
-        std::memcpy(&word, bits, 8);
-
-        // The whole byte at once when nothing happens in it. A packet can
-        // start only at the byte's first '0': after it, no run of more than
-        // seven ones fits in the byte.
-        const bool hasZero = v != 0xFF;
-        const int32_t leadingOnes = hasZero ? __builtin_clz(~v & 0xFFu) - 24 : 8;
-        const bool startsNothing = !(hasZero && OnesCount > 8 - leadingOnes) && !PacketComplete;
-        // Inside a packet: the data bits still missing from the current
-        // byte; the separator (or end) bit follows them, if in this byte.
-        const int32_t separatorAt = 8 - BitIndex;
-        if (startsNothing && !InPacket) {
-            putPiece(stream, streamUsed, word, 0, 8);
-            putPiece(gap, gapUsed, word, 0, 8);
-            OnesCount = hasZero ? __builtin_ctz(~v) : SaturatedSum(OnesCount, 8);
-            continue;
-        }
-        if (startsNothing && BitIndex >= 0 && BitIndex <= 8 &&
-            (separatorAt == 8 || bits[separatorAt] == '0')) {
-            putPiece(stream, streamUsed, word, 0, 8);
-            putPiece(packet, packetUsed, word, 0, 8);
-            if (separatorAt == 8) {
-                BitIndex = 8;
-            } else {
-                // The separator is written as " " between the two bytes.
-                packet[packetUsed - 8 + static_cast<std::size_t>(separatorAt)] = ' ';
-                BitIndex = 7 - separatorAt;
-                Increment(ByteCount);
-            }
-            OnesCount = hasZero ? __builtin_ctz(~v) : SaturatedSum(OnesCount, 8);
-            continue;
-        }
-
-        int at = 0;
-        while (at < 8 && !PacketComplete) {
-            if (!InPacket) {
-                // Ones up to the next '0', then that '0': a start bit after
-                // more than eight ones, else one more gap character.
-                const unsigned zerosFromHere = ~v & (0xFFu >> at);
-                const int zero = zerosFromHere ? __builtin_clz(zerosFromHere) - 24 : 8;
-                const int ones = zero - at;
-                putPiece(stream, streamUsed, word, at, ones);
-                putPiece(gap, gapUsed, word, at, ones);
-                if (zero == 8) {
-                    OnesCount = SaturatedSum(OnesCount, ones);
-                    at = 8;
+    std::size_t k = 0;
+    while (k < count) {
+        int at = 0; // where the byte's pieces start, when it is taken so
+        if (PacketComplete) {
+            // Only a state set by hand.
+        } else if (!inPacket) {
+            // Between packets. A packet can start only at a byte's first
+            // '0': after it, no run of more than seven ones fits in the byte.
+            int leading = 0;
+            for (; k < count; ++k) {
+                const char* chars = ByteBits + 8 * bytes[k];
+                leading = Ones.Leading[bytes[k]];
+                if (leading == 8) {
+                    ones = SaturatedSum(ones, 8);
+                } else if (ones <= 8 - leading) {
+                    ones = Ones.Trailing[bytes[k]];
+                } else {
                     break;
                 }
-                if (OnesCount > 8 - ones) {
-                    appendGathered();
-                    OnesCount = SaturatedSum(OnesCount, ones);
-                    StartPacket();
-                    BitIndex = 0; // the start bit is skipped
+                stream.AppendPiece(chars, 8);
+                gap.AppendPiece(chars, 8);
+            }
+            if (k == count)
+                break;
+            // The start bit is the first '0'; the bits after it are data
+            // bits, fewer than a packet byte's eight.
+            const unsigned v = bytes[k];
+            const char* chars = ByteBits + 8 * v;
+            const auto start = static_cast<std::size_t>(leading);
+            stream.AppendPiece(chars, start);
+            gap.AppendPiece(chars, start);
+            ones = SaturatedSum(ones, leading);
+            writeBack();
+            StartPacket();
+            reload();
+            stream.AppendPiece(chars + start, 8 - start);
+            packet.AppendPiece(chars + start + 1, 7 - start);
+            ones = Ones.Trailing[v];
+            bitIndex = 7 - leading; // the start bit is skipped
+            ++k;
+            continue;
+        } else if (bitIndex >= 0 && bitIndex <= 8 && ones >= 0 && ones <= bitIndex) {
+            // Data bits, and a separator or end bit where the byte reaches
+            // the end of the packet byte. Ones before a '0' here come only
+            // from the packet byte's own data bits (at most BitIndex of
+            // them), so none of these bits starts a packet; this stays so
+            // from byte to byte.
+            int separator = 8;
+            for (; k < count; ++k) {
+                const unsigned v = bytes[k];
+                const char* chars = ByteBits + 8 * v;
+                separator = 8 - bitIndex;
+                if (separator == 8) {
+                    // Exactly the eight data bits of a packet byte.
+                    stream.AppendPiece(chars, 8);
+                    packet.AppendPiece(chars, 8);
+                    bitIndex = 8;
+                    ones = v == 0xFF ? ones + 8 : Ones.Trailing[v];
+                } else if (chars[separator] == '0') {
+                    // The separator is written as " " between the two bytes.
+                    stream.AppendPiece(chars, 8);
+                    packet.AppendPiece(chars, 8, static_cast<std::size_t>(separator), ' ');
+                    bitIndex = 7 - separator;
+                    Increment(byteCount);
+                    ones = Ones.Trailing[v];
                 } else {
-                    gap[gapUsed++] = '0';
+                    break;
                 }
-                stream[streamUsed++] = '0';
-                OnesCount = 0;
-                at = zero + 1;
-                continue;
             }
-            if (BitIndex < 0 || BitIndex > 8)
+            if (k == count)
                 break;
-            if (BitIndex < 8) {
-                // Data bits, up to the separator or the byte's end. Only
-                // their first '0' could follow more than eight ones.
-                const int n = std::min(8 - BitIndex, 8 - at);
-                const unsigned mask = (1u << n) - 1;
-                const unsigned zeros = ~(v >> (8 - at - n)) & mask;
-                int32_t ones = SaturatedSum(OnesCount, n);
-                if (zeros != 0) {
-                    const int leadingOnes = n - 32 + __builtin_clz(zeros);
-                    if (OnesCount > 8 - leadingOnes)
-                        break;
-                    ones = __builtin_ctz(zeros);
-                }
-                putPiece(stream, streamUsed, word, at, n);
-                putPiece(packet, packetUsed, word, at, n);
-                OnesCount = ones;
-                BitIndex += n;
-                at += n;
-                continue;
-            }
-            // The separator or end bit.
-            const char c = bits[at];
-            if (c == '0' && OnesCount > 8)
-                break;
-            stream[streamUsed++] = c;
-            BitIndex = 0;
-            Increment(ByteCount);
-            ++at;
-            if (c == '0') {
-                OnesCount = 0;
-                packet[packetUsed++] = ' ';
-                continue;
-            }
-            Increment(OnesCount);
-            packet[packetUsed++] = '>';
-            InPacket = false;
+            // The end bit, written as ">". It and the data ones right before
+            // it count towards the next preamble.
+            const unsigned v = bytes[k];
+            const char* chars = ByteBits + 8 * v;
+            const auto sep = static_cast<std::size_t>(separator);
+            const unsigned full = (1u << separator) - 1;
+            const unsigned data = v >> (8 - separator);
+            ones = (data == full ? ones + separator : Ones.Trailing[data]) + 1;
+            stream.AppendPiece(chars, sep + 1);
+            packet.AppendPiece(chars, sep + 1, sep, '>');
+            Increment(byteCount);
+            bitIndex = 0;
+            inPacket = false;
+            writeBack();
             PacketComplete = true;
-            appendGathered();
-            CompletePacket((count - k - 1) * 8 + static_cast<std::size_t>(8 - at));
+            CompletePacket((count - k - 1) * 8 + 7 - sep);
+            reload();
+            // The rest of the byte lies between packets. Unless a packet
+            // starts in it, it is taken whole, as above.
+            at = separator + 1;
+            if (at == 8) {
+                ++k;
+                continue;
+            }
+            const int zero = Ones.Leading[(v | (0xFF00u >> at)) & 0xFFu];
+            if (!PacketComplete && !inPacket && (zero == 8 || ones <= 8 - (zero - at))) {
+                const auto from = static_cast<std::size_t>(at);
+                stream.AppendPiece(chars + from, 8 - from);
+                gap.AppendPiece(chars + from, 8 - from);
+                ones = zero == 8 ? SaturatedSum(ones, zero - at) : Ones.Trailing[v];
+                ++k;
+                continue;
+            }
         }
-        if (at < 8) {
-            // A state AssembleBit never leaves.
-            appendGathered();
-            BitsAfterPass = (count - k - 1) * 8;
-            AssembleBits(bits + at, static_cast<std::size_t>(8 - at));
-            BitsAfterPass = 0;
-        }
+        writeBack();
+        AssembleByteInPieces(bytes[k], at, (count - k - 1) * 8);
+        reload();
+        ++k;
     }
-    appendGathered();
+    writeBack();
+}
+
+void TStreamDecoder::AssembleByteInPieces(unsigned v, int at, std::size_t bitsAfter) {
+    const char* chars = ByteBits + 8 * v;
+    int stored = at; // the byte's bits already in BitstreamText
+    while (at < 8 && !PacketComplete) {
+        if (!InPacket) {
+            // Ones up to the next '0' (bits before at read as ones), then
+            // that '0': a start bit after more than eight ones.
+            const int zero = Ones.Leading[(v | (0xFF00u >> at)) & 0xFFu];
+            const int ones = zero - at;
+            if (zero == 8 || OnesCount <= 8 - ones) {
+                // No start in the rest of the byte, as above.
+                GapText.AppendPiece(chars + at, static_cast<std::size_t>(8 - at));
+                OnesCount = zero == 8 ? SaturatedSum(OnesCount, ones) : Ones.Trailing[v];
+                at = 8;
+                break;
+            }
+            GapText.AppendPiece(chars + at, static_cast<std::size_t>(ones));
+            BitstreamText.AppendPiece(chars + stored, static_cast<std::size_t>(zero - stored));
+            stored = zero; // the start bit opens the next Bitstream log line
+            OnesCount = SaturatedSum(OnesCount, ones);
+            StartPacket();
+            OnesCount = 0;
+            BitIndex = 0; // the start bit is skipped
+            at = zero + 1;
+            continue;
+        }
+        if (BitIndex < 0 || BitIndex > 8 || OnesCount < 0 || OnesCount > BitIndex)
+            break; // a state AssembleBit never leaves
+        const int separator = at + 8 - BitIndex;
+        if (separator >= 8) {
+            // Data bits to the end of the byte.
+            const int n = 8 - at;
+            PacketText.AppendPiece(chars + at, static_cast<std::size_t>(n));
+            const bool zeroAmong = (~v & (0xFFu >> at)) != 0;
+            OnesCount = zeroAmong ? Ones.Trailing[v] : OnesCount + n;
+            BitIndex += n;
+            at = 8;
+            break;
+        }
+        PacketText.AppendPiece(chars + at, static_cast<std::size_t>(separator - at));
+        if (chars[separator] == '0') {
+            PacketText.push_back(' ');
+            Increment(ByteCount);
+            OnesCount = 0;
+            BitIndex = 0;
+            at = separator + 1;
+            continue;
+        }
+        // The end bit: it and the data ones right before it count towards
+        // the next preamble.
+        const int n = separator - at;
+        const unsigned full = (1u << n) - 1;
+        const unsigned data = (v >> (8 - separator)) & full;
+        OnesCount = (data == full ? OnesCount + n : Ones.Trailing[data]) + 1;
+        PacketText.push_back('>');
+        Increment(ByteCount);
+        BitIndex = 0;
+        InPacket = false;
+        PacketComplete = true;
+        at = separator + 1;
+        BitstreamText.AppendPiece(chars + stored, static_cast<std::size_t>(at - stored));
+        stored = at;
+        CompletePacket(bitsAfter + static_cast<std::size_t>(8 - at));
+    }
+    BitstreamText.AppendPiece(chars + stored, static_cast<std::size_t>(at - stored));
+    if (at < 8) {
+        BitsAfterPass = bitsAfter;
+        AssembleBits(chars + at, static_cast<std::size_t>(8 - at));
+        BitsAfterPass = 0;
+    }
 }
 
 void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
@@ -234,7 +307,7 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
             // can start a packet.
             const std::size_t len = std::min<std::size_t>(8 - BitIndex, count - i);
             if (OnesCount + static_cast<int32_t>(len) - 1 <= 8) {
-                AppendBounded(PacketText, bits + i, len);
+                PacketText.append(bits + i, len);
                 // Data bits are random, so the run of ones is counted without
                 // branches: '1' adds one, '0' starts over, anything else keeps it.
                 int32_t ones = OnesCount;
@@ -253,7 +326,7 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
             std::size_t len = 1;
             while (i + len < count && bits[i + len] == '1')
                 ++len;
-            AppendBounded(GapText, bits + i, len);
+            GapText.append(bits + i, len);
             OnesCount = static_cast<int32_t>(std::min<int64_t>(
                 INT32_MAX, static_cast<int64_t>(OnesCount) + static_cast<int64_t>(len)));
             i += len;
@@ -265,7 +338,7 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
             Increment(OnesCount);
         } else if (c == '0') {
             if (OnesCount > 8) {
-                AppendBounded(BitstreamText, bits + runStart, i - runStart);
+                BitstreamText.append(bits + runStart, i - runStart);
                 runStart = i; // the start bit opens the next line
                 StartPacket();
             }
@@ -277,43 +350,36 @@ void TStreamDecoder::AssembleBits(const char* bits, std::size_t count) {
             BitIndex = 0;
             Increment(ByteCount);
             if (c == '1') {
-                AppendBounded(PacketText, '>');
+                PacketText.push_back('>');
                 InPacket = false;
                 PacketComplete = true;
             } else if (c == '0') {
-                AppendBounded(PacketText, ' ');
+                PacketText.push_back(' ');
             }
         } else if (InPacket) {
             // The start bit meets BitIndex -1 and is skipped.
             if (BitIndex >= 0)
-                AppendBounded(PacketText, c);
+                PacketText.push_back(c);
             ++BitIndex;
         } else {
-            AppendBounded(GapText, c);
+            GapText.push_back(c);
         }
 
         if (PacketComplete) {
-            AppendBounded(BitstreamText, bits + runStart, i + 1 - runStart);
+            BitstreamText.append(bits + runStart, i + 1 - runStart);
             runStart = i + 1;
             CompletePacket(count - i - 1 + BitsAfterPass);
         }
         ++i;
     }
-    AppendBounded(BitstreamText, bits + runStart, count - runStart);
+    BitstreamText.append(bits + runStart, count - runStart);
 }
 
-void TStreamDecoder::ShowBitstreamLine(const std::string& text) {
-    if (On(TSwitch::cbx_bitstream) && !text.empty())
-        Host.AppendBitstreamLine(text);
-}
-
-void TStreamDecoder::ShowGarbage(const std::string& text) {
+void TStreamDecoder::ShowGarbage(std::string_view text) {
     if (!On(TSwitch::cbx_schrott) || text.empty())
         return;
-    const bool onlyOnes = text.find('0') == std::string::npos;
-    Line.assign(onlyOnes ? "Pr\xE4"
-                           "ambel: "
-                         : "Schrott: ");
-    Line += text;
-    Host.AppendMonitorLine(Line);
+    Composed.Clear();
+    Composed.Append(GarbagePrefix(text.find('0') != std::string_view::npos));
+    Composed.Append(text);
+    Host.AppendMonitorLine(std::string_view(Composed.Data(), Composed.Size()));
 }

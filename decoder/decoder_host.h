@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The check boxes the decoder reads or changes, named after their controls.
 enum class TSwitch : int {
@@ -39,6 +40,12 @@ class TDecoderHost {
 public:
     // State of a check box at this moment; only the checked state counts.
     virtual bool IsChecked(TSwitch s) const = 0;
+    // A host that keeps the checked states as SwitchCount flags in memory,
+    // indexed by TSwitch, lives as long as the decoder and changes them only
+    // there may hand them out: the decoder then reads a flag where it would
+    // call IsChecked, which it does several times per packet. The states are
+    // still read at the moment of use. nullptr: IsChecked is called.
+    virtual const bool* CheckedStates() const { return nullptr; }
     virtual void SetChecked(TSwitch s, bool checked) = 0;
     virtual void SetVisible(TSwitch s, bool visible) = 0;
     virtual void SetEnabled(TSwitch s, bool enabled) = 0;
@@ -50,13 +57,16 @@ public:
     virtual std::string MinText() const = 0;
     virtual std::string MaxText() const = 0;
 
-    // Lines are single-byte (Latin-1) text without a line end.
-    virtual void AppendMonitorLine(const std::string& line) = 0;
-    virtual void AppendBitstreamLine(const std::string& line) = 0;
+    // Lines are single-byte (Latin-1) text without a line end. The decoder
+    // passes its own buffers, valid only for the call: a host that keeps a
+    // line copies it, one that writes it out needs no copy at all.
+    virtual void AppendMonitorLine(std::string_view line) = 0;
+    virtual void AppendBitstreamLine(std::string_view line) = 0;
     virtual void SetVersionText(const std::string& text) = 0;
 
-    // The current local time as "hh:nn:ss:zzz".
-    virtual std::string TimeText() = 0;
+    // The current local time as "hh:nn:ss:zzz", valid until the next call.
+    // A line with a time stamp asks for it; a view spares a string each time.
+    virtual std::string_view TimeText() = 0;
 
 protected:
     ~TDecoderHost() = default;

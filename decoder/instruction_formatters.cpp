@@ -5,8 +5,11 @@
 
 namespace {
 
+// Room for any formatter's text, numbers included.
+constexpr std::size_t FormatterRoom = 128;
+
 // Appends "F<first+k> " for every set bit k of D, lowest bit first.
-void AppendFunctionsFromByte(TLineBuffer& text, int D, int first) {
+void AppendFunctionsFromByte(TLineWriter& text, int D, int first) {
     text.Append("F-Befehl: ");
     for (int k = 0; k < 8; ++k) {
         if (D & (1 << k)) {
@@ -19,7 +22,7 @@ void AppendFunctionsFromByte(TLineBuffer& text, int D, int first) {
     }
 }
 
-void AppendSpeedStep(TLineBuffer& text, int step) {
+void AppendSpeedStep(TLineWriter& text, int step) {
     text.Append("Speed ");
     AppendInt(text, step, 3);
     text.Append(' ');
@@ -27,7 +30,7 @@ void AppendSpeedStep(TLineBuffer& text, int step) {
 
 } // namespace
 
-void TStreamDecoder::AppendFunctionGroup(TLineBuffer& text, int I) const {
+void TStreamDecoder::AppendFunctionGroup(TLineWriter& text, int I) const {
     text.Append("F-Befehl: ");
     struct TLabel {
         int Bit;
@@ -50,15 +53,15 @@ void TStreamDecoder::AppendFunctionGroup(TLineBuffer& text, int I) const {
     }
 }
 
-void TStreamDecoder::AppendFunctions13to20(TLineBuffer& text, int D) const {
+void TStreamDecoder::AppendFunctions13to20(TLineWriter& text, int D) const {
     AppendFunctionsFromByte(text, D, 13);
 }
 
-void TStreamDecoder::AppendFunctions21to28(TLineBuffer& text, int D) const {
+void TStreamDecoder::AppendFunctions21to28(TLineWriter& text, int D) const {
     AppendFunctionsFromByte(text, D, 21);
 }
 
-void TStreamDecoder::AppendSpeed28(TLineBuffer& text, int I) const {
+void TStreamDecoder::AppendSpeed28(TLineWriter& text, int I) const {
     text.AppendEither(I & 0x20, "(28 Step) Vorw.  ",
                       "(28 Step) R\xFC"
                       "ckw. ");
@@ -82,7 +85,7 @@ void TStreamDecoder::AppendSpeed28(TLineBuffer& text, int I) const {
     }
 }
 
-void TStreamDecoder::AppendSpeed128(TLineBuffer& text, int D) const {
+void TStreamDecoder::AppendSpeed128(TLineWriter& text, int D) const {
     text.AppendEither(D & 0x80, "(128 Step) Vorw.  ",
                       "(128 Step) R\xFC"
                       "ckw. ");
@@ -93,9 +96,9 @@ void TStreamDecoder::AppendSpeed128(TLineBuffer& text, int D) const {
         AppendSpeedStep(text, v - 1);
 }
 
-bool TStreamDecoder::AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper,
+bool TStreamDecoder::AppendAccessory(TLineWriter& text, int b0, int b1, int32_t upper,
                                      int32_t lower) const {
-    const std::size_t start = text.Size();
+    const std::size_t start = text.Written();
     text.Append("Schalten: ");
     const int d = b0 & 0x3F;
     const int p = (b1 & 0x06) >> 1;
@@ -134,36 +137,48 @@ bool TStreamDecoder::AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t 
 // line instead.
 std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32_t lower) const {
     TLineBuffer text;
-    AppendAccessory(text, b0, b1, upper, lower);
+    TLineWriter writer(text, FormatterRoom);
+    AppendAccessory(writer, b0, b1, upper, lower);
+    writer.Finish();
     return text.Text();
 }
 
 std::string TStreamDecoder::FormatFunctionGroup(int I) const {
     TLineBuffer text;
-    AppendFunctionGroup(text, I);
+    TLineWriter writer(text, FormatterRoom);
+    AppendFunctionGroup(writer, I);
+    writer.Finish();
     return text.Text();
 }
 
 std::string TStreamDecoder::FormatFunctions13to20(int D) const {
     TLineBuffer text;
-    AppendFunctions13to20(text, D);
+    TLineWriter writer(text, FormatterRoom);
+    AppendFunctions13to20(writer, D);
+    writer.Finish();
     return text.Text();
 }
 
 std::string TStreamDecoder::FormatFunctions21to28(int D) const {
     TLineBuffer text;
-    AppendFunctions21to28(text, D);
+    TLineWriter writer(text, FormatterRoom);
+    AppendFunctions21to28(writer, D);
+    writer.Finish();
     return text.Text();
 }
 
 std::string TStreamDecoder::FormatSpeed28(int I) const {
     TLineBuffer text;
-    AppendSpeed28(text, I);
+    TLineWriter writer(text, FormatterRoom);
+    AppendSpeed28(writer, I);
+    writer.Finish();
     return text.Text();
 }
 
 std::string TStreamDecoder::FormatSpeed128(int D) const {
     TLineBuffer text;
-    AppendSpeed128(text, D);
+    TLineWriter writer(text, FormatterRoom);
+    AppendSpeed128(writer, D);
+    writer.Finish();
     return text.Text();
 }

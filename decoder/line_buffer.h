@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TLineBuffer {
 public:
@@ -18,6 +19,15 @@ public:
     const char* Data() const { return Storage.get(); }
     // Drops what was appended after the first size characters.
     void Truncate(std::size_t size) { Used = size < Used ? size : Used; }
+
+    // Room for size more characters at the end, to be written through the
+    // pointer returned.
+    char* Extend(std::size_t size) {
+        Reserve(size);
+        char* at = Storage.get() + Used;
+        Used += size;
+        return at;
+    }
 
     void Append(char c) {
         Reserve(1);
@@ -37,7 +47,7 @@ public:
         else
             Append(b);
     }
-    void Append(const std::string& text) { Append(text.data(), text.size()); }
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
 
     std::string Text() const { return std::string(Storage.get(), Used); }
 
@@ -57,4 +67,48 @@ private:
     std::unique_ptr<char[]> Storage;
     std::size_t Capacity;
     std::size_t Used = 0;
+};
+
+// Writes at the end of a line buffer through a cursor of its own, for text
+// whose length has a known bound (a log line): the room is made once, so
+// appending has no checks, and the cursor stays in a register where the
+// buffer's size would be read again after every character stored. Finish
+// gives the buffer its new size; nothing else may touch the buffer before.
+class TLineWriter {
+public:
+    TLineWriter(TLineBuffer& line, std::size_t most)
+        : Line(line), Start(line.Extend(most)), At(Start), Most(most) {}
+    TLineWriter(const TLineWriter&) = delete;
+    TLineWriter& operator=(const TLineWriter&) = delete;
+
+    void Finish() { Line.Truncate(Line.Size() - Most + Written()); }
+    std::size_t Written() const { return static_cast<std::size_t>(At - Start); }
+    // Drops what was written after the first size characters.
+    void Truncate(std::size_t size) { At = Start + size; }
+
+    char* Extend(std::size_t size) {
+        char* at = At;
+        At += size;
+        return at;
+    }
+    void Append(char c) { *At++ = c; }
+    void Append(const char* text, std::size_t size) {
+        std::memcpy(At, text, size);
+        At += size;
+    }
+    template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
+    template <std::size_t N, std::size_t M>
+    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
+        if (first)
+            Append(a);
+        else
+            Append(b);
+    }
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
+
+private:
+    TLineBuffer& Line;
+    char* const Start;
+    char* At;
+    const std::size_t Most;
 };

@@ -1,5 +1,10 @@
 #include "number_text.h"
 
+const char DigitPairs[201] = "00010203040506070809101112131415161718192021222324"
+                             "25262728293031323334353637383940414243444546474849"
+                             "50515253545556575859606162636465666768697071727374"
+                             "75767778798081828384858687888990919293949596979899";
+
 namespace {
 
 int HexValue(char c) {
@@ -19,10 +24,7 @@ char* IntText(char* const end, int64_t value, int width) {
     if (value >= 0 && value < 100000 && width <= 5) {
         // The numbers of the log lines: two digits at a time, blanks to
         // the width.
-        static const char pairs[] = "00010203040506070809101112131415161718192021222324"
-                                    "25262728293031323334353637383940414243444546474849"
-                                    "50515253545556575859606162636465666768697071727374"
-                                    "75767778798081828384858687888990919293949596979899";
+        const char* const pairs = DigitPairs;
         uint32_t m = static_cast<uint32_t>(value);
         while (m >= 100) {
             const uint32_t pair = m % 100;
@@ -87,11 +89,17 @@ void AppendInt(std::string& out, int64_t value, int width) {
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendInt(TLineBuffer& out, int64_t value, int width) {
+void AppendAnyInt(TLineWriter& out, int64_t value, int width) {
     char text[48];
     char* const end = text + sizeof text;
     const char* p = IntText(end, value, width);
     out.Append(p, static_cast<std::size_t>(end - p));
+}
+
+void AppendInt(TLineBuffer& out, int64_t value, int width) {
+    TLineWriter writer(out, 48);
+    AppendInt(writer, value, width);
+    writer.Finish();
 }
 
 void AppendHex(std::string& out, uint32_t value) {
@@ -100,7 +108,7 @@ void AppendHex(std::string& out, uint32_t value) {
     out.append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
-void AppendHex(TLineBuffer& out, uint32_t value) {
+void AppendHex(TLineWriter& out, uint32_t value) {
     char text[8];
     const char* p = HexText(text + sizeof text, value);
     out.Append(p, static_cast<std::size_t>(text + sizeof text - p));

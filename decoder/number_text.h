@@ -12,10 +12,37 @@
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
 void AppendInt(TLineBuffer& out, int64_t value, int width = 0);
+// The writer's room must hold 48 more characters.
+void AppendAnyInt(TLineWriter& out, int64_t value, int width);
+// "00" to "99", two characters each.
+extern const char DigitPairs[201];
+inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
+    // The numbers of the log lines (0 to 99999 in at most five columns) are
+    // written in place; a line has several, so this is inline.
+    if (value < 0 || value >= 100000 || width > 5) {
+        AppendAnyInt(out, value, width);
+        return;
+    }
+    auto v = static_cast<uint32_t>(value);
+    const int digits = 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000);
+    const int size = digits > width ? digits : width;
+    char* p = out.Extend(static_cast<std::size_t>(size)) + size;
+    while (v >= 10) {
+        const char* pair = DigitPairs + 2 * (v % 100);
+        p -= 2;
+        p[0] = pair[0];
+        p[1] = pair[1];
+        v /= 100;
+    }
+    if (v != 0 || digits == 1)
+        *--p = static_cast<char>('0' + v);
+    for (int i = digits; i < size; ++i)
+        *--p = ' ';
+}
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);
-void AppendHex(TLineBuffer& out, uint32_t value);
+void AppendHex(TLineWriter& out, uint32_t value);
 
 // Reads an integer as the filter fields take it: leading spaces, an optional
 // sign, then decimal digits or "$", "x", "X", "0x", "0X" and hexadecimal

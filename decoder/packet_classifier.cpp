@@ -66,7 +66,7 @@ TInstructionKind ClassifyInstruction(uint8_t I) {
 
 } // namespace
 
-void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
+void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     // Too short to decode, or longer than the decoder holds: shown as it is.
     if (n < 2 || n > MaxPacketBytes ||
         static_cast<int64_t>(9) * n >= static_cast<int64_t>(packet.size())) {
@@ -118,10 +118,16 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
 
     LastPacket = packet;
 
-    TLineBuffer& line = Composed;
-    line.Clear();
-    if (On(TSwitch::cbx_time)) {
-        line.Append(Host.TimeText());
+    // The line's length is bounded: the time text, the bits prefix with the
+    // Packet text, and a kind text of at most 64 characters.
+    std::string_view timeText;
+    const bool withTime = On(TSwitch::cbx_time);
+    if (withTime)
+        timeText = Host.TimeText();
+    Composed.Clear();
+    TLineWriter line(Composed, timeText.size() + packet.size() + 128);
+    if (withTime) {
+        line.Append(timeText);
         line.Append(' ');
     }
     if (On(TSwitch::cbx_binaer)) {
@@ -196,8 +202,7 @@ void TStreamDecoder::DecodePacket(const std::string& packet, int n) {
         hold = false;
     }
 
-    if (!line.Empty() && !hold) {
-        Line.assign(line.Data(), line.Size());
-        Host.AppendMonitorLine(Line);
-    }
+    line.Finish();
+    if (!Composed.Empty() && !hold)
+        Host.AppendMonitorLine(std::string_view(Composed.Data(), Composed.Size()));
 }

@@ -5,16 +5,17 @@
 #include <cstring>
 #include <vector>
 
-TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host) {
+TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host), Switches(host.CheckedStates()) {
     for (int v = 0; v < 256; ++v) {
         char hex[3];
         char bits[5];
         ByteToHex(static_cast<uint8_t>(v), hex);
         HexDigitToBits(hex[0], bits);
-        std::memcpy(ByteBits[v], bits, 4);
+        std::memcpy(ByteBits + 8 * v, bits, 4);
         HexDigitToBits(hex[1], bits);
-        std::memcpy(ByteBits[v] + 4, bits, 4);
+        std::memcpy(ByteBits + 8 * v + 4, bits, 4);
     }
+    std::memset(ByteBits + 8 * 256, '0', 8);
 }
 
 void TStreamDecoder::ByteToHex(uint8_t value, char* out) {
@@ -33,17 +34,7 @@ void TStreamDecoder::HexDigitToBits(char digit, char* out) {
     out[4] = '\0';
 }
 
-int TStreamDecoder::BitsToByte(const char* c) {
-    uint64_t word;
-    std::memcpy(&word, c, 8);
-    if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
-        // Eight bit characters, the usual case: their 0/1 values (the first
-        // in the lowest byte) gathered by one multiplication into the top
-        // byte, the first character as the most significant bit. Every
-        // partial product lands on a bit of its own, so nothing carries.
-        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "bit characters as a word");
-        return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
-    }
+int TStreamDecoder::BitsToByteOtherCharacters(const char* c) {
     // The sum of (c[i] - 48) * 2^(7 - i), accumulated most significant first.
     int sum = 0;
     for (int i = 0; i < 8; ++i)

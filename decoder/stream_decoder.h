@@ -2,6 +2,7 @@
 // Device info records, Motorola records and, bit by bit, DCC packets.
 #pragma once
 
+#include "assembly_text.h"
 #include "decoder_host.h"
 #include "line_buffer.h"
 #include "packet_observer.h"
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TStreamDecoder {
@@ -24,11 +26,15 @@ public:
 
     // Bit assembler: one bit character ('1' or '0').
     void AssembleBit(char c);
-    void ShowBitstreamLine(const std::string& text);
-    void ShowGarbage(const std::string& text);
+    // Inline, as a packet start calls it and ShowGap every time.
+    void ShowBitstreamLine(std::string_view text) {
+        if (On(TSwitch::cbx_bitstream) && !text.empty())
+            Host.AppendBitstreamLine(text);
+    }
+    void ShowGarbage(std::string_view text);
 
     // Packet classifier and line composer, for one complete Packet text.
-    void DecodePacket(const std::string& packet, int n);
+    void DecodePacket(std::string_view packet, int n);
 
     // Instruction formatters.
     std::string FormatFunctionGroup(int I) const;
@@ -47,16 +53,32 @@ public:
     // Small conversions shared by the framing and the formatters.
     static void ByteToHex(uint8_t value, char* out);   // 2 digits + NUL
     static void HexDigitToBits(char digit, char* out); // 4 bits + NUL
-    static int BitsToByte(const char* c);              // 8 bit characters
+    static int BitsToByte(const char* c) {             // 8 bit characters
+        // The characters as one word, the first in the lowest byte whatever
+        // the machine's byte order (a little-endian one makes this a single
+        // load). Inline: the classifier reads every packet byte with it.
+        const auto at = [c](int i) {
+            return uint64_t{static_cast<unsigned char>(c[i])} << (8 * i);
+        };
+        const uint64_t word = at(0) | at(1) | at(2) | at(3) | at(4) | at(5) | at(6) | at(7);
+        if ((word & 0xFEFEFEFEFEFEFEFEu) == 0x3030303030303030u) {
+            // Eight bit characters, the usual case: their 0/1 values
+            // gathered by one multiplication into the top byte, the first
+            // character as the most significant bit. Every partial product
+            // lands on a bit of its own, so nothing carries.
+            return static_cast<int>(((word - 0x3030303030303030u) * 0x8040201008040201u) >> 56);
+        }
+        return BitsToByteOtherCharacters(c);
+    }
 
     // Each text keeps at most its first MaxTextLength characters, so a stream
     // without packet starts cannot grow memory without bound.
-    static constexpr std::size_t MaxTextLength = 65536;
+    static constexpr std::size_t MaxTextLength = TAssemblyText::MaxLength;
 
     // Decoder state, readable for tests.
-    std::string PacketText;
-    std::string BitstreamText;
-    std::string GapText;
+    TAssemblyText PacketText;
+    TAssemblyText BitstreamText;
+    TAssemblyText GapText;
     bool PacketComplete = false;
     bool InPacket = false;
     int32_t OnesCount = 0;
@@ -64,7 +86,7 @@ public:
     int32_t ByteCount = 0;
     int32_t MotCount = 0;
     int32_t MotBytes[20] = {};
-    std::string LastPacket;
+    TAssemblyText LastPacket;
     // Ones before the current packet's start bit, for the observer.
     int32_t PreambleOnes = 0;
 
@@ -72,22 +94,38 @@ public:
     TPacketObserver* PacketObserver = nullptr;
 
 private:
+    static int BitsToByteOtherCharacters(const char* c);
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
-    void AppendFunctionGroup(TLineBuffer& text, int I) const;
-    void AppendFunctions13to20(TLineBuffer& text, int D) const;
-    void AppendFunctions21to28(TLineBuffer& text, int D) const;
-    void AppendSpeed28(TLineBuffer& text, int I) const;
-    void AppendSpeed128(TLineBuffer& text, int D) const;
+    void AppendFunctionGroup(TLineWriter& text, int I) const;
+    void AppendFunctions13to20(TLineWriter& text, int D) const;
+    void AppendFunctions21to28(TLineWriter& text, int D) const;
+    void AppendSpeed28(TLineWriter& text, int I) const;
+    void AppendSpeed128(TLineWriter& text, int D) const;
     // FormatAccessory's text appended; false, with nothing appended, where
     // that text is empty.
-    bool AppendAccessory(TLineBuffer& text, int b0, int b1, int32_t upper, int32_t lower) const;
+    bool AppendAccessory(TLineWriter& text, int b0, int b1, int32_t upper, int32_t lower) const;
     void AssembleBits(const char* bits, std::size_t count);
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
+    // The bits of one byte from bit at (0 is the first on the track), in
+    // pieces up to each packet start or end; any state, bit by bit where the
+    // byte path does not take it. bitsAfter: the chunk's bits after this byte.
+    void AssembleByteInPieces(unsigned v, int at, std::size_t bitsAfter);
     // At a start bit: shows the pending Bitstream log line and gap line and
     // opens the Packet text.
     void StartPacket();
+    // ShowGarbage for GapText, which is shown where it lies.
+    void ShowGap() {
+        if (On(TSwitch::cbx_schrott) && !GapText.empty())
+            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapText.Contains('0'))));
+    }
+    // The gap line's prefix: a gap of ones only is a preamble.
+    static std::string_view GarbagePrefix(bool hasZero) {
+        return hasZero ? "Schrott: "
+                       : "Pr\xE4"
+                         "ambel: ";
+    }
     // At an end bit: the one place where a finished packet leaves the
     // assembler, with its Packet text and byte count. bitsAfter: the bit
     // characters of the chunk that follow the end bit, for the observer.
@@ -96,14 +134,18 @@ private:
     // path hands it the rest of one byte.
     std::size_t BitsAfterPass = 0;
     void FormatMotorolaRecord(const int32_t* entries, int n, bool isSwitch);
-    bool On(TSwitch s) const { return Host.IsChecked(s); }
+    bool On(TSwitch s) const {
+        return Switches ? Switches[static_cast<int>(s)] : Host.IsChecked(s);
+    }
 
     TDecoderHost& Host;
+    // The host's checked states when it hands them out.
+    const bool* const Switches;
     // Reused for every line so composing a line allocates nothing.
     TLineBuffer Composed;
-    std::string Line;
     // The eight bit characters of every byte value, built once from
-    // ByteToHex and HexDigitToBits.
-    char ByteBits[256][8];
+    // ByteToHex and HexDigitToBits, value after value; eight more at the end
+    // so that eight characters may be copied from any position of a value.
+    char ByteBits[257 * 8];
     std::vector<uint8_t> ObservedBytes;
 };

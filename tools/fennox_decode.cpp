@@ -22,10 +22,12 @@ public:
     TDecodeHost(TLineOutput& monitor, TLineOutput* bitstream)
         : Monitor(monitor), Bitstream(bitstream) {}
 
-    void AppendMonitorLine(const std::string& line) override { Monitor.Write(line); }
-    void AppendBitstreamLine(const std::string& line) override {
+    void AppendMonitorLine(std::string_view line) override {
+        Monitor.Write(line.data(), line.size());
+    }
+    void AppendBitstreamLine(std::string_view line) override {
         if (Bitstream)
-            Bitstream->Write(line);
+            Bitstream->Write(line.data(), line.size());
     }
 
 private:

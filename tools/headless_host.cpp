@@ -20,18 +20,23 @@ void THeadlessHost::SetMaxText(const std::string& text) {
     FilterMaxValue = IntegerFromText(text);
 }
 
-void THeadlessHost::AppendMonitorLine(const std::string& line) {
+// The callbacks get a line of their own: most keep it (tests, statistics).
+// A host that only writes lines out overrides these two and copies nothing.
+void THeadlessHost::AppendMonitorLine(std::string_view line) {
     if (OnMonitorLine)
-        OnMonitorLine(line);
+        OnMonitorLine(std::string(line));
 }
 
-void THeadlessHost::AppendBitstreamLine(const std::string& line) {
+void THeadlessHost::AppendBitstreamLine(std::string_view line) {
     if (OnBitstreamLine)
-        OnBitstreamLine(line);
+        OnBitstreamLine(std::string(line));
 }
 
-std::string THeadlessHost::TimeText() {
-    return HasFixedTime ? FixedTime : LocalTimeText();
+std::string_view THeadlessHost::TimeText() {
+    if (HasFixedTime)
+        return FixedTime;
+    ClockText = LocalTimeText();
+    return ClockText;
 }
 
 void THeadlessHost::SetFixedTime(const std::string& timeText) {

@@ -13,7 +13,9 @@ public:
 
     THeadlessHost();
 
-    bool IsChecked(TSwitch s) const override { return Checked[Index(s)]; }
+    // The decoder reads the flags themselves, so these two are final.
+    bool IsChecked(TSwitch s) const final { return Checked[Index(s)]; }
+    const bool* CheckedStates() const final { return Checked; }
     void SetChecked(TSwitch s, bool checked) override { Checked[Index(s)] = checked; }
     void SetVisible(TSwitch s, bool visible) override { Visible[Index(s)] = visible; }
     void SetEnabled(TSwitch s, bool enabled) override { Enabled[Index(s)] = enabled; }
@@ -28,13 +30,13 @@ public:
     void SetMinText(const std::string& text);
     void SetMaxText(const std::string& text);
 
-    void AppendMonitorLine(const std::string& line) override;
-    void AppendBitstreamLine(const std::string& line) override;
+    void AppendMonitorLine(std::string_view line) override;
+    void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override { VersionText = text; }
     const std::string& GetVersionText() const { return VersionText; }
 
     // Without a fixed time text, the local clock at each call.
-    std::string TimeText() override;
+    std::string_view TimeText() override;
     void SetFixedTime(const std::string& timeText);
 
     TLineSink OnMonitorLine;
@@ -53,4 +55,5 @@ private:
     std::string VersionText;
     bool HasFixedTime = false;
     std::string FixedTime;
+    std::string ClockText; // the last local clock text handed out
 };

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,17 @@ public:
     TLineOutput(int fd, std::string name, std::size_t bufferSize = std::size_t{1} << 20);
 
     void Write(const std::string& line) { Write(line.data(), line.size()); }
-    void Write(const char* line, std::size_t size);
+    // Inline, as the decoder writes millions of lines.
+    void Write(const char* line, std::size_t size) {
+        // A byte takes at most two in UTF-8, and the line end one more.
+        if (Failed || Buffer.size() - Used < 2 * size + 1) {
+            WriteAfterFlush(line, size);
+            return;
+        }
+        char* out = CopyAsUtf8(Buffer.data() + Used, line, size);
+        *out++ = '\n';
+        Used = static_cast<std::size_t>(out - Buffer.data());
+    }
 
     // Writes what is buffered and, when close is true, closes the descriptor.
     // Returns false when any write failed.
@@ -24,6 +36,15 @@ public:
     const std::string& ErrorText() const { return Error; }
 
 private:
+    // Eight bytes as one word; only the top bit of each byte is looked at,
+    // so their order in the word does not matter.
+    static uint64_t Word(const char* text) {
+        uint64_t word;
+        std::memcpy(&word, text, 8);
+        return word;
+    }
+    static char* CopyAsUtf8(char* out, const char* line, std::size_t size);
+    void WriteAfterFlush(const char* line, std::size_t size);
     void Flush();
     void Fail();
 

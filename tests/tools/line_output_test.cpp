@@ -59,6 +59,41 @@ TEST(LineOutput, AHighByteAtAnyPlaceOfALongLine) {
               "\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBCx\n");
 }
 
+TEST(LineOutput, LettersAtEveryPlaceOfLinesOfEveryLength) {
+    // The copy works in words of eight, with a last word that overlaps what
+    // came before; lengths that are no multiple of eight, with one or two
+    // letters anywhere, must come out as one byte at a time would give.
+    auto utf8 = [](const std::string& latin1) {
+        std::string out;
+        for (const char ch : latin1) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c < 0x80) {
+                out += ch;
+            } else {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    };
+    std::vector<std::string> lines;
+    std::string expected;
+    for (std::size_t size = 1; size <= 40; ++size) {
+        for (std::size_t first = 0; first < size; ++first) {
+            for (std::size_t second = first; second < size; second += 5) {
+                std::string line;
+                for (std::size_t i = 0; i < size; ++i)
+                    line += static_cast<char>('a' + i % 26);
+                line[first] = '\xE4';
+                line[second] = '\xFC';
+                lines.push_back(line);
+                expected += utf8(line) + "\n";
+            }
+        }
+    }
+    EXPECT_EQ(Written(lines), expected);
+}
+
 TEST(LineOutput, LinesLongerThanTheBufferAndManyLinesArriveWhole) {
     const std::string longLine(100, '1');
     std::vector<std::string> lines = {"a", longLine, "Pr\xE4"};
