@@ -1,4 +1,5 @@
 // The output of fennox-decode: Latin-1 lines to UTF-8, one '\n' each.
+#include "latin1_text.h"
 #include "line_output.h"
 #include "run_program.h"
 
@@ -63,19 +64,8 @@ TEST(LineOutput, LettersAtEveryPlaceOfLinesOfEveryLength) {
     // The copy works in words of eight, with a last word that overlaps what
     // came before; lengths that are no multiple of eight, with one or two
     // letters anywhere, must come out as one byte at a time would give.
-    auto utf8 = [](const std::string& latin1) {
-        std::string out;
-        for (const char ch : latin1) {
-            const auto c = static_cast<unsigned char>(ch);
-            if (c < 0x80) {
-                out += ch;
-            } else {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
-    };
+    // The plain conversion, a byte at a time, is the reference.
+    const auto utf8 = [](const std::string& latin1) { return Latin1ToUtf8(latin1); };
     std::vector<std::string> lines;
     std::string expected;
     for (std::size_t size = 1; size <= 40; ++size) {
