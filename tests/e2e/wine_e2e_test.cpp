@@ -207,7 +207,8 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
 
 // Fennox.exe installed where its user may not write (C:\Program Files):
 // "Ende" stores the first start's file, byte for byte, in
-// %APPDATA%\Fennox\Fennox.ini and nothing beside the program. Root may
+// %APPDATA%\Fennox\Fennox.ini and nothing beside the program, unless a
+// Fennox.ini is there. Root may
 // write any folder, so a root run starts wine as "nobody", with a wine
 // prefix of nobody's own (FENNOX_WINE_USER_PREFIX, made by the Windows test
 // step).
@@ -237,4 +238,22 @@ TEST_F(WineEndToEnd, ReadOnlyProgramFolderStoresInTheApplicationDataFolder) {
     ASSERT_EQ(status, 0);
     EXPECT_EQ(ReadFile(stored + "/Fennox.ini"), FirstStartFile);
     EXPECT_FALSE(std::filesystem::exists(monitor.SettingsPath()));
+
+    // A Fennox.ini beside the program in that folder (an administrator's,
+    // which the user may write) is the one read and stored, in place; the
+    // user's own file stays as it was.
+    WriteFile(monitor.SettingsPath(), "[Window]\r\nWidth=1100\r\n");
+    ASSERT_EQ(::chmod(monitor.SettingsPath().c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(Dir.c_str(), 0555), 0);
+    monitor.Launch();
+    const int width = monitor.Inside().Width;
+    monitor.Click(BtnEnde);
+    const int second = monitor.WaitEnd();
+    ::chmod(Dir.c_str(), 0755);
+    ASSERT_EQ(second, 0);
+    EXPECT_GE(width, 1050) << "the stored width was not read";
+    const std::string beside = ReadFile(monitor.SettingsPath());
+    EXPECT_NE(beside.find("[SETTINGS]\r\nCOM-Port=5\r\n"), std::string::npos) << beside;
+    EXPECT_NE(beside.find("Width=1100\r\n"), std::string::npos) << beside;
+    EXPECT_EQ(ReadFile(stored + "/Fennox.ini"), FirstStartFile);
 }
