@@ -9,8 +9,30 @@
 #include <string>
 #include <string_view>
 
-class TLineBuffer {
+// The appends both kinds of line share, on top of the one each makes its
+// own: Append(const char*, size) and Append(char).
+template <class TText> class TAppends {
 public:
+    template <std::size_t N> void Append(const char (&literal)[N]) {
+        Self().Append(literal, N - 1);
+    }
+    // The first literal when first is true, else the second.
+    template <std::size_t N, std::size_t M>
+    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
+        if (first)
+            Append(a);
+        else
+            Append(b);
+    }
+    void Append(std::string_view text) { Self().Append(text.data(), text.size()); }
+
+private:
+    TText& Self() { return static_cast<TText&>(*this); }
+};
+
+class TLineBuffer : public TAppends<TLineBuffer> {
+public:
+    using TAppends::Append;
     TLineBuffer() : Storage(new char[256]), Capacity(256) {}
 
     void Clear() { Used = 0; }
@@ -38,16 +60,6 @@ public:
         std::memcpy(Storage.get() + Used, text, size);
         Used += size;
     }
-    template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
-    // The first literal when first is true, else the second.
-    template <std::size_t N, std::size_t M>
-    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
-        if (first)
-            Append(a);
-        else
-            Append(b);
-    }
-    void Append(std::string_view text) { Append(text.data(), text.size()); }
 
     std::string Text() const { return std::string(Storage.get(), Used); }
 
@@ -74,8 +86,9 @@ private:
 // appending has no checks, and the cursor stays in a register where the
 // buffer's size would be read again after every character stored. Finish
 // gives the buffer its new size; nothing else may touch the buffer before.
-class TLineWriter {
+class TLineWriter : public TAppends<TLineWriter> {
 public:
+    using TAppends::Append;
     TLineWriter(TLineBuffer& line, std::size_t most)
         : Line(line), Start(line.Extend(most)), At(Start), Most(most) {}
     TLineWriter(const TLineWriter&) = delete;
@@ -96,15 +109,6 @@ public:
         std::memcpy(At, text, size);
         At += size;
     }
-    template <std::size_t N> void Append(const char (&literal)[N]) { Append(literal, N - 1); }
-    template <std::size_t N, std::size_t M>
-    void AppendEither(bool first, const char (&a)[N], const char (&b)[M]) {
-        if (first)
-            Append(a);
-        else
-            Append(b);
-    }
-    void Append(std::string_view text) { Append(text.data(), text.size()); }
 
 private:
     TLineBuffer& Line;
