@@ -5,39 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace {
-
-#ifndef _WIN32
-// Sets (or with nullopt removes) an environment variable for one test and
-// puts the old value back afterwards.
-class TScopedEnv {
-public:
-    TScopedEnv(const char* name, const std::optional<std::string>& value) : Name(name) {
-        if (const char* old = std::getenv(name))
-            Old = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    ~TScopedEnv() {
-        if (Old)
-            ::setenv(Name, Old->c_str(), 1);
-        else
-            ::unsetenv(Name);
-    }
-    TScopedEnv(const TScopedEnv&) = delete;
-    TScopedEnv& operator=(const TScopedEnv&) = delete;
-
-private:
-    const char* Name;
-    std::optional<std::string> Old;
-};
-#endif
 
 std::string CreateFailure(const std::string& folder) {
     try {

@@ -1,7 +1,6 @@
 #include "first_start_file.h"
+#include "temp_folder.h"
 #include "window_fixture.h"
-
-#include <optional>
 
 #include <sys/stat.h>
 
@@ -211,20 +210,9 @@ TEST_F(WindowTest, ReadOnlySettingsFileGivesTheErrorBoxAndStaysAsItWas) {
 struct InstalledWindowTest : WindowTest {
     std::string Config = Folder.Path + "/config";
     std::string UserIni = Config + "/fennox/fennox.ini";
-    std::optional<std::string> OldXdg;
+    TScopedEnv Xdg{"XDG_CONFIG_HOME", Config};
 
-    InstalledWindowTest() {
-        Desktop.Program = Folder.Path + "/usr/bin/fennox";
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            OldXdg = old;
-        ::setenv("XDG_CONFIG_HOME", Config.c_str(), 1);
-    }
-    ~InstalledWindowTest() override {
-        if (OldXdg)
-            ::setenv("XDG_CONFIG_HOME", OldXdg->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-    }
+    InstalledWindowTest() { Desktop.Program = Folder.Path + "/usr/bin/fennox"; }
 };
 
 TEST_F(InstalledWindowTest, EndeWritesTheFirstStartFileInTheUserFolderAndTheNextStartReadsIt) {

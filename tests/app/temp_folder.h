@@ -1,5 +1,6 @@
-// Files and folders for the settings tests: a fresh folder per test, and
-// whole-file reading and writing.
+// Files, folders and the environment for the settings and window tests: a
+// fresh folder per test, whole-file reading and writing, another user, and
+// an environment variable set for one test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -170,4 +172,32 @@ inline int RunAsOrdinaryUser(const std::function<int()>& step) {
         return -1;
     return WEXITSTATUS(status);
 }
+#endif
+
+#ifndef _WIN32
+// Sets (or with nullopt removes) an environment variable for one test and
+// puts the old value back afterwards.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const std::optional<std::string>& value) : Name(name) {
+        if (const char* old = std::getenv(name))
+            Old = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~TScopedEnv() {
+        if (Old)
+            ::setenv(Name, Old->c_str(), 1);
+        else
+            ::unsetenv(Name);
+    }
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    const char* Name;
+    std::optional<std::string> Old;
+};
 #endif

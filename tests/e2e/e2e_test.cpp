@@ -1,5 +1,6 @@
 // The real monitor in a real X server, driven with the mouse and the
 // keyboard, fed by the simulated device over pseudo-terminals.
+#include "control_points.h"
 #include "run_program.h"
 #include "x_session.h"
 
@@ -14,31 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Control positions inside the window (the panel's layout; the panel starts
-// at the window's left edge). Each is a point well inside the control.
-struct TPoint {
-    int X, Y;
-};
-const TPoint ComSuche{53, 28};
-const TPoint BtnStart{84, 346};
-const TPoint BtnStop{84, 373};
-const TPoint BtnEnde{84, 397};
-TPoint PortChoice(int n) {
-    static const TPoint at[9] = {{6, 56},  {6, 72},  {6, 88},   {6, 104}, {60, 56},
-                                 {60, 72}, {60, 88}, {60, 104}, {114, 56}};
-    return {at[n - 1].X + 20, at[n - 1].Y + 8}; // on the caption
-}
-// A check box of the display group boxes, by its group's top-left and its own.
-TPoint CheckBox(int groupLeft, int groupTop, int left, int top) {
-    return {groupLeft + left + 25, groupTop + top + 8};
-}
-const TPoint CbxTime = CheckBox(174, 46, 13, 20);
-const TPoint CbxFilter = CheckBox(174, 173, 8, 14);
-const TPoint CbxIdle = CheckBox(174, 345, 13, 78);
-const TPoint CbxCv = CheckBox(174, 345, 13, 114);
-const TPoint EdtMin{174 + 11 + 27, 173 + 36 + 10};
-const TPoint EdtMax{174 + 96 + 27, 173 + 36 + 10};
 
 std::string Folder() {
     static int n = 0;

@@ -2,6 +2,7 @@
 // Debian package into /): the files an installation must have, and the
 // program started by a user who may not write its folder, in a real X
 // server. FENNOX_INSTALL_ROOT names the folder that holds usr/.
+#include "control_points.h"
 #include "first_start_file.h"
 #include "run_program.h"
 #include "x_session.h"
@@ -122,7 +123,7 @@ TEST_F(Installed, MonitorOfAUserWhoCannotWriteItsFolderStoresInTheUserFolder) {
         monitor.Launch();
         const std::string icon = x.X({"/usr/bin/xprop", "-id", monitor.WindowId, "_NET_WM_ICON"});
         EXPECT_NE(icon.find("48 x 48"), std::string::npos) << icon.substr(0, 200);
-        monitor.Click(84, 397); // "Ende"
+        monitor.Click(BtnEnde.X, BtnEnde.Y);
         EXPECT_EQ(monitor.WaitEnd(), 0) << ReadFile(work + "/stderr.txt");
     }
     if (!asRoot)

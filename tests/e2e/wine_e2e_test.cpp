@@ -2,6 +2,7 @@
 // driven with the mouse and the keyboard and fed by the simulated device on
 // a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
 // FENNOX_EXE (the program) and WINEPREFIX set.
+#include "control_points.h"
 #include "first_start_file.h"
 #include "latin1_text.h"
 #include "run_program.h"
@@ -36,15 +37,6 @@ std::string WindowsPath(std::string path) {
             c = '\\';
     return "Z:" + path;
 }
-
-struct TPoint {
-    int X, Y;
-};
-const TPoint BtnStart{84, 346};
-const TPoint BtnStop{84, 373};
-const TPoint BtnEnde{84, 397};
-const TPoint BtnSave{123, 276};
-const TPoint CbxCv{174 + 13 + 25, 345 + 114 + 8};
 
 // The Windows program started from a folder of its own under wine.
 class TWineMonitor {

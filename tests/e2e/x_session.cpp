@@ -1,5 +1,6 @@
 #include "x_session.h"
 
+#include "control_points.h"
 #include "run_program.h"
 
 #include <chrono>
@@ -218,7 +219,7 @@ void TMonitor::Key(const std::string& keys) const {
 }
 
 bool TMonitor::SaveLogAs(const std::string& pathWithoutExtension) const {
-    Click(123, 276); // "speichern"
+    Click(BtnSave.X, BtnSave.Y);
     const std::string dialog = Session.WaitForWindow("^Aufzeichnung speichern$");
     if (dialog.empty())
         return false;
