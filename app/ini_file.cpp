@@ -203,15 +203,6 @@ mode_t ModeFor(const std::string& path) {
     return 0666 & ~mask;
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 // The file a path names once symbolic links are followed, so that writing
 // changes the file the link points at and the link stays a link. A link
 // whose target does not exist yet names that target.
@@ -485,4 +476,21 @@ std::string SettingsFileName(const std::string& programPath) {
         return programPath + ".ini";
     const std::size_t keep = programPath.size() >= 3 ? programPath.size() - 3 : 0;
     return programPath.substr(0, keep) + "ini";
+}
+
+std::string FolderOf(const std::string& path) {
+#ifdef _WIN32
+    const std::size_t end = path.find_last_of("\\/");
+#else
+    const std::size_t end = path.rfind('/');
+#endif
+    if (end == std::string::npos)
+        return ".";
+    if (end == 0)
+        return path.substr(0, 1);
+#ifdef _WIN32
+    if (end == 2 && path[1] == ':')
+        return path.substr(0, 3); // "C:\"
+#endif
+    return path.substr(0, end);
 }

@@ -106,3 +106,7 @@ private:
 // otherwise the last three characters of the path replaced by "ini", by
 // position and whatever they are ("prog.ab" gives "progini").
 std::string SettingsFileName(const std::string& programPath);
+
+// The folder a path's last component lies in: "." for a bare name, the root
+// for a name in it ("/", and on Windows "C:\"; "\" separates too).
+std::string FolderOf(const std::string& path);

@@ -23,25 +23,10 @@
 namespace {
 
 #ifdef _WIN32
-constexpr const char* Separators = "\\/";
 constexpr char Separator = '\\';
 #else
-constexpr const char* Separators = "/";
 constexpr char Separator = '/';
 #endif
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t end = path.find_last_of(Separators);
-    if (end == std::string::npos)
-        return ".";
-    if (end == 0)
-        return path.substr(0, 1);
-#ifdef _WIN32
-    if (end == 2 && path[1] == ':')
-        return path.substr(0, 3); // "C:\"
-#endif
-    return path.substr(0, end);
-}
 
 bool Exists(const std::string& path) {
 #ifdef _WIN32
