@@ -12,6 +12,8 @@
 // window where the gap text already lies.
 #pragma once
 
+#include "text_copy.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -39,7 +41,7 @@ public:
     // Keeps the first MaxLength characters of text.
     TAssemblyText& operator=(std::string_view text) {
         Used = text.size() < MaxLength ? text.size() : MaxLength;
-        std::memcpy(Begin(), text.data(), Used);
+        CopyText(Begin(), text.data(), Used);
         return *this;
     }
 

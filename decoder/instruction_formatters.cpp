@@ -9,7 +9,7 @@ namespace {
 constexpr std::size_t FormatterRoom = 128;
 
 // Appends "F<first+k> " for every set bit k of D, lowest bit first.
-void AppendFunctionsFromByte(TLineWriter& text, int D, int first) {
+TLineCursor AppendFunctionsFromByte(TLineCursor text, int D, int first) {
     text.Append("F-Befehl: ");
     for (int k = 0; k < 8; ++k) {
         if (D & (1 << k)) {
@@ -20,17 +20,19 @@ void AppendFunctionsFromByte(TLineWriter& text, int D, int first) {
             text.Append(label, sizeof label);
         }
     }
+    return text;
 }
 
-void AppendSpeedStep(TLineWriter& text, int step) {
+TLineCursor AppendSpeedStep(TLineCursor text, int step) {
     text.Append("Speed ");
     AppendInt(text, step, 3);
     text.Append(' ');
+    return text;
 }
 
 } // namespace
 
-void TStreamDecoder::AppendFunctionGroup(TLineWriter& text, int I) const {
+TLineCursor TStreamDecoder::AppendFunctionGroup(TLineCursor text, int I) const {
     text.Append("F-Befehl: ");
     struct TLabel {
         int Bit;
@@ -51,17 +53,18 @@ void TStreamDecoder::AppendFunctionGroup(TLineWriter& text, int I) const {
         if (I & (1 << labels[i].Bit))
             text.Append(labels[i].Text, labels[i].Size);
     }
+    return text;
 }
 
-void TStreamDecoder::AppendFunctions13to20(TLineWriter& text, int D) const {
-    AppendFunctionsFromByte(text, D, 13);
+TLineCursor TStreamDecoder::AppendFunctions13to20(TLineCursor text, int D) const {
+    return AppendFunctionsFromByte(text, D, 13);
 }
 
-void TStreamDecoder::AppendFunctions21to28(TLineWriter& text, int D) const {
-    AppendFunctionsFromByte(text, D, 21);
+TLineCursor TStreamDecoder::AppendFunctions21to28(TLineCursor text, int D) const {
+    return AppendFunctionsFromByte(text, D, 21);
 }
 
-void TStreamDecoder::AppendSpeed28(TLineWriter& text, int I) const {
+TLineCursor TStreamDecoder::AppendSpeed28(TLineCursor text, int I) const {
     text.AppendEither(I & 0x20, "(28 Step) Vorw.  ",
                       "(28 Step) R\xFC"
                       "ckw. ");
@@ -80,12 +83,13 @@ void TStreamDecoder::AppendSpeed28(TLineWriter& text, int I) const {
         text.Append("E-Stop (I) ");
         break;
     default:
-        AppendSpeedStep(text, s - 3);
+        text = AppendSpeedStep(text, s - 3);
         break;
     }
+    return text;
 }
 
-void TStreamDecoder::AppendSpeed128(TLineWriter& text, int D) const {
+TLineCursor TStreamDecoder::AppendSpeed128(TLineCursor text, int D) const {
     text.AppendEither(D & 0x80, "(128 Step) Vorw.  ",
                       "(128 Step) R\xFC"
                       "ckw. ");
@@ -93,12 +97,13 @@ void TStreamDecoder::AppendSpeed128(TLineWriter& text, int D) const {
     if (v == 0)
         text.Append("Halt   0 ");
     else if (v >= 2)
-        AppendSpeedStep(text, v - 1);
+        text = AppendSpeedStep(text, v - 1);
+    return text;
 }
 
-bool TStreamDecoder::AppendAccessory(TLineWriter& text, int b0, int b1, int32_t upper,
-                                     int32_t lower) const {
-    const std::size_t start = text.Written();
+TLineCursor TStreamDecoder::AppendAccessory(TLineCursor text, int b0, int b1, int32_t upper,
+                                            int32_t lower) const {
+    const TLineCursor start = text;
     text.Append("Schalten: ");
     const int d = b0 & 0x3F;
     const int p = (b1 & 0x06) >> 1;
@@ -128,9 +133,7 @@ bool TStreamDecoder::AppendAccessory(TLineWriter& text, int b0, int b1, int32_t 
     }
     if (shown && On(TSwitch::cbx_filter) && !(lower <= switchNumber && switchNumber <= upper))
         shown = false;
-    if (!shown)
-        text.Truncate(start);
-    return shown;
+    return shown ? text : start;
 }
 
 // The formatters as text results; the classifier appends straight into its
@@ -138,7 +141,7 @@ bool TStreamDecoder::AppendAccessory(TLineWriter& text, int b0, int b1, int32_t 
 std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32_t lower) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendAccessory(writer, b0, b1, upper, lower);
+    writer.MoveTo(AppendAccessory(writer.Cursor(), b0, b1, upper, lower));
     writer.Finish();
     return text.Text();
 }
@@ -146,7 +149,7 @@ std::string TStreamDecoder::FormatAccessory(int b0, int b1, int32_t upper, int32
 std::string TStreamDecoder::FormatFunctionGroup(int I) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendFunctionGroup(writer, I);
+    writer.MoveTo(AppendFunctionGroup(writer.Cursor(), I));
     writer.Finish();
     return text.Text();
 }
@@ -154,7 +157,7 @@ std::string TStreamDecoder::FormatFunctionGroup(int I) const {
 std::string TStreamDecoder::FormatFunctions13to20(int D) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendFunctions13to20(writer, D);
+    writer.MoveTo(AppendFunctions13to20(writer.Cursor(), D));
     writer.Finish();
     return text.Text();
 }
@@ -162,7 +165,7 @@ std::string TStreamDecoder::FormatFunctions13to20(int D) const {
 std::string TStreamDecoder::FormatFunctions21to28(int D) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendFunctions21to28(writer, D);
+    writer.MoveTo(AppendFunctions21to28(writer.Cursor(), D));
     writer.Finish();
     return text.Text();
 }
@@ -170,7 +173,7 @@ std::string TStreamDecoder::FormatFunctions21to28(int D) const {
 std::string TStreamDecoder::FormatSpeed28(int I) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendSpeed28(writer, I);
+    writer.MoveTo(AppendSpeed28(writer.Cursor(), I));
     writer.Finish();
     return text.Text();
 }
@@ -178,7 +181,7 @@ std::string TStreamDecoder::FormatSpeed28(int I) const {
 std::string TStreamDecoder::FormatSpeed128(int D) const {
     TLineBuffer text;
     TLineWriter writer(text, FormatterRoom);
-    AppendSpeed128(writer, D);
+    writer.MoveTo(AppendSpeed128(writer.Cursor(), D));
     writer.Finish();
     return text.Text();
 }

@@ -3,6 +3,8 @@
 // text are copied with their length known at compile time.
 #pragma once
 
+#include "text_copy.h"
+
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -81,6 +83,31 @@ private:
     std::size_t Used = 0;
 };
 
+// A place to write in room already made, taken and handed back by value: a
+// function that gets and returns one keeps it in a register, where a writer
+// passed by reference would be stored and loaded again around every
+// character stored (a character store may alias anything).
+class TLineCursor : public TAppends<TLineCursor> {
+public:
+    using TAppends::Append;
+    explicit TLineCursor(char* at) : At(at) {}
+
+    char* Position() const { return At; }
+    char* Extend(std::size_t size) {
+        char* at = At;
+        At += size;
+        return at;
+    }
+    void Append(char c) { *At++ = c; }
+    void Append(const char* text, std::size_t size) {
+        CopyText(At, text, size);
+        At += size;
+    }
+
+private:
+    char* At;
+};
+
 // Writes at the end of a line buffer through a cursor of its own, for text
 // whose length has a known bound (a log line): the room is made once, so
 // appending has no checks, and the cursor stays in a register where the
@@ -98,6 +125,10 @@ public:
     std::size_t Written() const { return static_cast<std::size_t>(At - Start); }
     // Drops what was written after the first size characters.
     void Truncate(std::size_t size) { At = Start + size; }
+    // For a function that writes through a cursor: hand it this one, then
+    // move on to where it returns.
+    TLineCursor Cursor() const { return TLineCursor(At); }
+    void MoveTo(TLineCursor cursor) { At = cursor.Position(); }
 
     char* Extend(std::size_t size) {
         char* at = At;
@@ -106,7 +137,7 @@ public:
     }
     void Append(char c) { *At++ = c; }
     void Append(const char* text, std::size_t size) {
-        std::memcpy(At, text, size);
+        CopyText(At, text, size);
         At += size;
     }
 

@@ -89,11 +89,12 @@ void AppendInt(std::string& out, int64_t value, int width) {
     out.append(p, static_cast<std::size_t>(end - p));
 }
 
-void AppendAnyInt(TLineWriter& out, int64_t value, int width) {
+TLineCursor AppendAnyInt(TLineCursor out, int64_t value, int width) {
     char text[48];
     char* const end = text + sizeof text;
     const char* p = IntText(end, value, width);
     out.Append(p, static_cast<std::size_t>(end - p));
+    return out;
 }
 
 void AppendInt(TLineBuffer& out, int64_t value, int width) {
@@ -108,10 +109,11 @@ void AppendHex(std::string& out, uint32_t value) {
     out.append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
-void AppendHex(TLineWriter& out, uint32_t value) {
+TLineCursor AppendHex(TLineCursor out, uint32_t value) {
     char text[8];
     const char* p = HexText(text + sizeof text, value);
     out.Append(p, static_cast<std::size_t>(text + sizeof text - p));
+    return out;
 }
 
 int32_t IntegerFromText(const std::string& text) {

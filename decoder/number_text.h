@@ -12,15 +12,15 @@
 // (as "%<width>i"; width 0 is "%i").
 void AppendInt(std::string& out, int64_t value, int width = 0);
 void AppendInt(TLineBuffer& out, int64_t value, int width = 0);
-// The writer's room must hold 48 more characters.
-void AppendAnyInt(TLineWriter& out, int64_t value, int width);
+// The cursor's room must hold 48 more characters.
+TLineCursor AppendAnyInt(TLineCursor out, int64_t value, int width);
 // "00" to "99", two characters each.
 extern const char DigitPairs[201];
-inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
+inline void AppendInt(TLineCursor& out, int64_t value, int width = 0) {
     // The numbers of the log lines (0 to 99999 in at most five columns) are
     // written in place; a line has several, so this is inline.
     if (value < 0 || value >= 100000 || width > 5) {
-        AppendAnyInt(out, value, width);
+        out = AppendAnyInt(out, value, width);
         return;
     }
     auto v = static_cast<uint32_t>(value);
@@ -39,10 +39,18 @@ inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
     for (int i = digits; i < size; ++i)
         *--p = ' ';
 }
+inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
+    TLineCursor cursor = out.Cursor();
+    AppendInt(cursor, value, width);
+    out.MoveTo(cursor);
+}
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);
-void AppendHex(TLineWriter& out, uint32_t value);
+TLineCursor AppendHex(TLineCursor out, uint32_t value);
+inline void AppendHex(TLineWriter& out, uint32_t value) {
+    out.MoveTo(AppendHex(out.Cursor(), value));
+}
 
 // Reads an integer as the filter fields take it: leading spaces, an optional
 // sign, then decimal digits or "$", "x", "X", "0x", "0X" and hexadecimal

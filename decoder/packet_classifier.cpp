@@ -147,19 +147,19 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
         const uint8_t after = b[iIndex + 1];
         switch (instruction) {
         case TInstructionKind::FunctionGroup:
-            AppendFunctionGroup(line, I);
+            line.MoveTo(AppendFunctionGroup(line.Cursor(), I));
             break;
         case TInstructionKind::Functions13to20:
-            AppendFunctions13to20(line, after);
+            line.MoveTo(AppendFunctions13to20(line.Cursor(), after));
             break;
         case TInstructionKind::Functions21to28:
-            AppendFunctions21to28(line, after);
+            line.MoveTo(AppendFunctions21to28(line.Cursor(), after));
             break;
         case TInstructionKind::Speed28:
-            AppendSpeed28(line, I);
+            line.MoveTo(AppendSpeed28(line.Cursor(), I));
             break;
         case TInstructionKind::Speed128:
-            AppendSpeed128(line, after);
+            line.MoveTo(AppendSpeed128(line.Cursor(), after));
             break;
         default:
             break;
@@ -170,8 +170,12 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
         line.Append("RailCom NOP");
         hold = false;
     } else if (isAccessory) {
-        if (AppendAccessory(line, b[0], b[1], Host.FilterMax(), Host.FilterMin()))
+        const TLineCursor before = line.Cursor();
+        const TLineCursor behind =
+            AppendAccessory(before, b[0], b[1], Host.FilterMax(), Host.FilterMin());
+        if (behind.Position() != before.Position())
             hold = false;
+        line.MoveTo(behind);
     } else if (isIdle) {
         line.Append("Idle Packet");
         hold = false;

@@ -96,14 +96,17 @@ public:
 private:
     static int BitsToByteOtherCharacters(const char* c);
     void CollectMotorolaByte(int32_t e, int32_t lookAhead);
-    void AppendFunctionGroup(TLineWriter& text, int I) const;
-    void AppendFunctions13to20(TLineWriter& text, int D) const;
-    void AppendFunctions21to28(TLineWriter& text, int D) const;
-    void AppendSpeed28(TLineWriter& text, int I) const;
-    void AppendSpeed128(TLineWriter& text, int D) const;
-    // FormatAccessory's text appended; false, with nothing appended, where
-    // that text is empty.
-    bool AppendAccessory(TLineWriter& text, int b0, int b1, int32_t upper, int32_t lower) const;
+    // The instruction texts, written through a cursor taken and returned by
+    // value so that it stays in a register.
+    TLineCursor AppendFunctionGroup(TLineCursor text, int I) const;
+    TLineCursor AppendFunctions13to20(TLineCursor text, int D) const;
+    TLineCursor AppendFunctions21to28(TLineCursor text, int D) const;
+    TLineCursor AppendSpeed28(TLineCursor text, int I) const;
+    TLineCursor AppendSpeed128(TLineCursor text, int D) const;
+    // FormatAccessory's text appended; the cursor unmoved, with nothing
+    // appended, where that text is empty.
+    TLineCursor AppendAccessory(TLineCursor text, int b0, int b1, int32_t upper,
+                                int32_t lower) const;
     void AssembleBits(const char* bits, std::size_t count);
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
