@@ -12,13 +12,12 @@ constexpr std::size_t FormatterRoom = 128;
 TLineCursor AppendFunctionsFromByte(TLineCursor text, int D, int first) {
     text.Append("F-Befehl: ");
     for (int k = 0; k < 8; ++k) {
-        if (D & (1 << k)) {
-            // "F13 " to "F28 ": always two digits.
-            const int f = first + k;
-            char label[4] = {'F', static_cast<char>('0' + f / 10), static_cast<char>('0' + f % 10),
-                             ' '};
-            text.Append(label, sizeof label);
-        }
+        // "F13 " to "F28 ": always two digits. Stored whatever the bit, kept
+        // where it is set.
+        const int f = first + k;
+        const char label[4] = {'F', static_cast<char>('0' + f / 10),
+                               static_cast<char>('0' + f % 10), ' '};
+        text.AppendFirst(label, ((static_cast<unsigned>(D) >> k) & 1u) * sizeof label);
     }
     return text;
 }
@@ -36,7 +35,7 @@ TLineCursor TStreamDecoder::AppendFunctionGroup(TLineCursor text, int I) const {
     text.Append("F-Befehl: ");
     struct TLabel {
         int Bit;
-        const char* Text;
+        char Text[8];
         std::size_t Size;
     };
     static const TLabel f0to4[] = {
@@ -50,8 +49,8 @@ TLineCursor TStreamDecoder::AppendFunctionGroup(TLineCursor text, int I) const {
         count = 4;
     }
     for (int i = 0; i < count; ++i) {
-        if (I & (1 << labels[i].Bit))
-            text.Append(labels[i].Text, labels[i].Size);
+        const unsigned set = (static_cast<unsigned>(I) >> labels[i].Bit) & 1u;
+        text.AppendFirst(labels[i].Text, set * labels[i].Size);
     }
     return text;
 }

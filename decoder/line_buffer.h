@@ -103,6 +103,13 @@ public:
         CopyText(At, text, size);
         At += size;
     }
+    // The first size characters of the N of text, all N stored: a choice
+    // between texts (or none) made without a branch, which data bits make
+    // unpredictable. The room must hold N more characters.
+    template <std::size_t N> void AppendFirst(const char (&text)[N], std::size_t size) {
+        std::memcpy(At, text, N);
+        At += size;
+    }
 
 private:
     char* At;

@@ -61,6 +61,18 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
         *out++ = static_cast<char>(0xC0 | (c >> 6));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    if (at == size)
+        return out;
+    if (size >= 16) {
+        // The rest as the last sixteen bytes, stored over those before it,
+        // when all sixteen are ASCII (see the word below): one step for
+        // every length, where the loops below would branch on it.
+        const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + size - 16));
+        if (_mm_movemask_epi8(last) == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out - (at - (size - 16))), last);
+            return out + (size - at);
+        }
+    }
 #endif
     while (size - at >= 8) {
         const uint64_t word = Word(line + at);

@@ -61,14 +61,20 @@ TEST(LineOutput, AHighByteAtAnyPlaceOfALongLine) {
 }
 
 TEST(LineOutput, LettersAtEveryPlaceOfLinesOfEveryLength) {
-    // The copy works in words of eight, with a last word that overlaps what
-    // came before; lengths that are no multiple of eight, with one or two
-    // letters anywhere, must come out as one byte at a time would give.
-    // The plain conversion, a byte at a time, is the reference.
+    // The copy works in blocks of sixteen and words of eight, with a last
+    // block or word that overlaps what came before; lengths that are no
+    // multiple of either, without letters or with one or two anywhere, must
+    // come out as one byte at a time would give. The plain conversion, a
+    // byte at a time, is the reference.
     const auto utf8 = [](const std::string& latin1) { return Latin1ToUtf8(latin1); };
     std::vector<std::string> lines;
     std::string expected;
-    for (std::size_t size = 1; size <= 40; ++size) {
+    for (std::size_t size = 1; size <= 72; ++size) {
+        std::string ascii;
+        for (std::size_t i = 0; i < size; ++i)
+            ascii += static_cast<char>('A' + i % 26);
+        lines.push_back(ascii);
+        expected += ascii + "\n";
         for (std::size_t first = 0; first < size; ++first) {
             for (std::size_t second = first; second < size; second += 5) {
                 std::string line;
