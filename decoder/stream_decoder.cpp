@@ -65,6 +65,22 @@ int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {
     // reaches the window can change it, so it is read again after each.
     bool mot = On(TSwitch::cbx_mot);
 
+    if (!mot) {
+        // Most chunks hold no 0xAA at all: then every entry only becomes bit
+        // characters. Two plain passes without a branch per entry, which the
+        // compiler turns into vector code, find that out and convert them.
+        int markers = 0;
+        for (int pos = 0; pos < Count; ++pos)
+            markers += Entries[pos] == 0xAA;
+        if (markers == 0) {
+            for (int pos = 0; pos < Count; ++pos)
+                scratch[pos] = static_cast<uint8_t>(Entries[pos] & 0xFF);
+            if (On(TSwitch::cbx_dcc_stream))
+                AssembleBytes(scratch, static_cast<std::size_t>(Count));
+            return 0;
+        }
+    }
+
     for (int pos = 0; pos < Count; ++pos) {
         if (!mot) {
             // Without Motorola collection, a run of entries up to the next
