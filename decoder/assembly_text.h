@@ -109,6 +109,9 @@ public:
         return hasZeroByte(Word(text + Used - 8) ^ pattern);
     }
 
+    // Whether count more characters fit below the bound.
+    bool Holds(std::size_t count) const { return count <= MaxLength - Used; }
+
     // The text with prefix (at most PrefixRoom characters) written just
     // before it; valid until the text changes.
     std::string_view PrefixedView(std::string_view prefix) {
@@ -134,7 +137,11 @@ public:
     // storing characters does not make the compiler reload it (a character
     // store may alias anything). Commit writes the end back, Reload takes it
     // up again; nothing else may change the text in between.
-    class TAppender {
+    //
+    // Bounded false: the caller has made sure that the text cannot reach its
+    // bound while the appender lives (see Holds), so the bound is not held
+    // after every piece.
+    template <bool Bounded = true> class TAppender {
     public:
         explicit TAppender(TAssemblyText& text)
             : Text(text), Begin(text.Begin()), Used(text.Used) {}
@@ -143,13 +150,15 @@ public:
         void AppendPiece(const char* piece, std::size_t count) {
             std::memcpy(Begin + Used, piece, Spare);
             Used += count;
-            Used = Used < MaxLength ? Used : MaxLength;
+            if constexpr (Bounded)
+                Used = Used < MaxLength ? Used : MaxLength;
         }
         void AppendPiece(const char* piece, std::size_t count, std::size_t at, char c) {
             std::memcpy(Begin + Used, piece, Spare);
             Begin[Used + at] = c;
             Used += count;
-            Used = Used < MaxLength ? Used : MaxLength;
+            if constexpr (Bounded)
+                Used = Used < MaxLength ? Used : MaxLength;
         }
         void Commit() { Text.Used = Used; }
         void Reload() { Used = Text.Used; }

@@ -73,6 +73,19 @@ void TStreamDecoder::CompletePacket(std::size_t bitsAfter) {
 }
 
 void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
+    // A byte adds at most eight characters to each text (the gap's and the
+    // Packet text's are its own bits or stand in for them), the start of a
+    // Packet text one more; a packet start only empties texts. So where the
+    // whole chunk fits below every bound, no piece needs its bound held.
+    const std::size_t most = 8 * count + 1;
+    if (BitstreamText.Holds(most) && GapText.Holds(most) && PacketText.Holds(most))
+        AssembleBytesWithin<false>(bytes, count);
+    else
+        AssembleBytesWithin<true>(bytes, count);
+}
+
+template <bool Bounded>
+void TStreamDecoder::AssembleBytesWithin(const uint8_t* bytes, std::size_t count) {
     // The track's bits, taken a byte at a time, with the assembler's state
     // and the texts' ends in locals; they are written back around the calls
     // out (a packet start, a packet end) and for the bytes taken in pieces.
@@ -81,9 +94,9 @@ void TStreamDecoder::AssembleBytes(const uint8_t* bytes, std::size_t count) {
     // table. A byte with a start bit, or with an end bit after which no
     // packet starts, is also taken whole. The texts and counters come out as
     // if every bit had gone through AssembleBit.
-    TAssemblyText::TAppender stream(BitstreamText);
-    TAssemblyText::TAppender gap(GapText);
-    TAssemblyText::TAppender packet(PacketText);
+    TAssemblyText::TAppender<Bounded> stream(BitstreamText);
+    TAssemblyText::TAppender<Bounded> gap(GapText);
+    TAssemblyText::TAppender<Bounded> packet(PacketText);
     bool inPacket = InPacket;
     int32_t bitIndex = BitIndex;
     int32_t ones = OnesCount;

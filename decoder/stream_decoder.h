@@ -111,6 +111,8 @@ private:
     void NotifyPacketObserver(std::size_t bitsAfter);
     // The same for received bytes, each as its eight bits.
     void AssembleBytes(const uint8_t* bytes, std::size_t count);
+    // The same, with the texts' bounds held after every piece or not.
+    template <bool Bounded> void AssembleBytesWithin(const uint8_t* bytes, std::size_t count);
     // The bits of one byte from bit at (0 is the first on the track), in
     // pieces up to each packet start or end; any state, bit by bit where the
     // byte path does not take it. bitsAfter: the chunk's bits after this byte.
