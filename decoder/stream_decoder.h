@@ -123,7 +123,18 @@ private:
     // ShowGarbage for GapText, which is shown where it lies.
     void ShowGap() {
         if (On(TSwitch::cbx_schrott) && !GapText.empty())
-            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapText.Contains('0'))));
+            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapHasZero())));
+    }
+    // Most gaps are a preamble: then the run of ones before the start bit is
+    // at least as long as the gap text, which need not be searched. The run
+    // may have begun before the gap (the end bit counts); a reception start
+    // restarts it while the text goes on, and a text cut at its bound holds
+    // the gap's first characters, not its last: those are searched.
+    bool GapHasZero() const {
+        const bool exact = GapText.size() < MaxTextLength;
+        if (exact && OnesCount >= 0 && static_cast<std::size_t>(OnesCount) >= GapText.size())
+            return false;
+        return GapText.Contains('0');
     }
     // The gap line's prefix: a gap of ones only is a preamble.
     static std::string_view GarbagePrefix(bool hasZero) {

@@ -102,6 +102,46 @@ TEST_F(BitAssembler, GapWithAZeroIsGarbage) {
     EXPECT_EQ(events[1], "Schrott: 1101111111111");
 }
 
+TEST_F(BitAssembler, AGapIsAPreambleExactlyWhenItHoldsOnlyOnes) {
+    // The prefix of the gap line, also where the run of ones before the
+    // start bit began before the gap (the end bit, a reception start) or the
+    // gap text was cut at its bound.
+    struct TCase {
+        const char* Name;
+        std::string Before; // bits, then a reception start, then the rest
+        std::string After;
+        const char* Prefix;
+    };
+    const std::string longOnes(TStreamDecoder::MaxTextLength + 100, '1');
+    const TCase cases[] = {
+        {"ones after a packet", "1111111111" + Idle, "1111111111",
+         "Pr\xE4"
+         "ambel: "},
+        {"a zero after a packet", "1111111111" + Idle, "01111111111", "Schrott: "},
+        {"ones on both sides of a start", "1111", "1111111111",
+         "Pr\xE4"
+         "ambel: "},
+        {"a zero before a start", "1101", "1111111111", "Schrott: "},
+        {"a zero before a long run", "", "0" + longOnes, "Schrott: "},
+        {"only a long run", "", longOnes,
+         "Pr\xE4"
+         "ambel: "},
+    };
+    for (const TCase& c : cases) {
+        TRecordingHost h;
+        h.Check({TSwitch::cbx_schrott, TSwitch::cbx_idle});
+        std::vector<std::string> lines;
+        h.OnMonitorLine = [&](const std::string& l) { lines.push_back(l); };
+        TStreamDecoder d{h};
+        Feed(d, c.Before);
+        d.ResetAssembler();
+        lines.clear();
+        Feed(d, c.After + "0");
+        ASSERT_EQ(lines.size(), 1u) << c.Name;
+        EXPECT_EQ(lines[0].substr(0, std::string(c.Prefix).size()), c.Prefix) << c.Name;
+    }
+}
+
 TEST_F(BitAssembler, SwitchesOffStillEmptyTheTexts) {
     host.Check({TSwitch::cbx_schrott, TSwitch::cbx_bitstream}, false);
     Feed(decoder, "101111111111" + Idle + "1111111111" + Idle);
