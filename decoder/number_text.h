@@ -6,6 +6,7 @@
 #include "line_buffer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 // Appends value in decimal, right-aligned in width columns padded with blanks
@@ -18,7 +19,8 @@ TLineCursor AppendAnyInt(TLineCursor out, int64_t value, int width);
 extern const char DigitPairs[201];
 inline void AppendInt(TLineCursor& out, int64_t value, int width = 0) {
     // The numbers of the log lines (0 to 99999 in at most five columns) are
-    // written in place; a line has several, so this is inline.
+    // written in place; a line has several, so this is inline. The room must
+    // hold 48 more characters.
     if (value < 0 || value >= 100000 || width > 5) {
         out = AppendAnyInt(out, value, width);
         return;
@@ -26,7 +28,11 @@ inline void AppendInt(TLineCursor& out, int64_t value, int width = 0) {
     auto v = static_cast<uint32_t>(value);
     const int digits = 1 + (v >= 10) + (v >= 100) + (v >= 1000) + (v >= 10000);
     const int size = digits > width ? digits : width;
-    char* p = out.Extend(static_cast<std::size_t>(size)) + size;
+    // Blanks first, as one store (the room holds eight), then the digits
+    // from the right over them: no loop over the blanks.
+    char* p = out.Extend(static_cast<std::size_t>(size));
+    std::memcpy(p, "        ", 8);
+    p += size;
     while (v >= 10) {
         const char* pair = DigitPairs + 2 * (v % 100);
         p -= 2;
@@ -36,8 +42,6 @@ inline void AppendInt(TLineCursor& out, int64_t value, int width = 0) {
     }
     if (v != 0 || digits == 1)
         *--p = static_cast<char>('0' + v);
-    for (int i = digits; i < size; ++i)
-        *--p = ' ';
 }
 inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
     TLineCursor cursor = out.Cursor();
