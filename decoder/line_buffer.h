@@ -86,8 +86,9 @@ private:
 // A place to write in room already made, taken and handed back by value: a
 // function that gets and returns one keeps it in a register, where a writer
 // passed by reference would be stored and loaded again around every
-// character stored (a character store may alias anything).
-class TLineCursor : public TAppends<TLineCursor> {
+// character stored (a character store may alias anything). Such a function
+// returns where it stopped, which must not be dropped.
+class [[nodiscard]] TLineCursor : public TAppends<TLineCursor> {
 public:
     using TAppends::Append;
     explicit TLineCursor(char* at) : At(at) {}
@@ -120,37 +121,24 @@ private:
 // appending has no checks, and the cursor stays in a register where the
 // buffer's size would be read again after every character stored. Finish
 // gives the buffer its new size; nothing else may touch the buffer before.
-class TLineWriter : public TAppends<TLineWriter> {
+class TLineWriter : public TLineCursor {
 public:
-    using TAppends::Append;
     TLineWriter(TLineBuffer& line, std::size_t most)
-        : Line(line), Start(line.Extend(most)), At(Start), Most(most) {}
+        : TLineCursor(line.Extend(most)), Line(line), Start(Position()), Most(most) {}
     TLineWriter(const TLineWriter&) = delete;
     TLineWriter& operator=(const TLineWriter&) = delete;
 
     void Finish() { Line.Truncate(Line.Size() - Most + Written()); }
-    std::size_t Written() const { return static_cast<std::size_t>(At - Start); }
+    std::size_t Written() const { return static_cast<std::size_t>(Position() - Start); }
     // Drops what was written after the first size characters.
-    void Truncate(std::size_t size) { At = Start + size; }
+    void Truncate(std::size_t size) { MoveTo(TLineCursor(Start + size)); }
     // For a function that writes through a cursor: hand it this one, then
     // move on to where it returns.
-    TLineCursor Cursor() const { return TLineCursor(At); }
-    void MoveTo(TLineCursor cursor) { At = cursor.Position(); }
-
-    char* Extend(std::size_t size) {
-        char* at = At;
-        At += size;
-        return at;
-    }
-    void Append(char c) { *At++ = c; }
-    void Append(const char* text, std::size_t size) {
-        CopyText(At, text, size);
-        At += size;
-    }
+    TLineCursor Cursor() const { return *this; }
+    void MoveTo(TLineCursor cursor) { static_cast<TLineCursor&>(*this) = cursor; }
 
 private:
     TLineBuffer& Line;
     char* const Start;
-    char* At;
     const std::size_t Most;
 };

@@ -43,11 +43,6 @@ inline void AppendInt(TLineCursor& out, int64_t value, int width = 0) {
     if (v != 0 || digits == 1)
         *--p = static_cast<char>('0' + v);
 }
-inline void AppendInt(TLineWriter& out, int64_t value, int width = 0) {
-    TLineCursor cursor = out.Cursor();
-    AppendInt(cursor, value, width);
-    out.MoveTo(cursor);
-}
 
 // Appends value in lower-case hexadecimal without leading zeros (as "%x").
 void AppendHex(std::string& out, uint32_t value);
