@@ -31,6 +31,13 @@ std::size_t AsciiBeforeLetter(const char* text) {
 #endif
 }
 
+// A byte of 0x80 or more as its two UTF-8 bytes.
+char* PutTwoBytes(char* out, unsigned char c) {
+    out[0] = static_cast<char>(0xC0 | (c >> 6));
+    out[1] = static_cast<char>(0x80 | (c & 0x3F));
+    return out + 2;
+}
+
 } // namespace
 
 char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
@@ -57,9 +64,7 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
         const auto ascii = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(letters)));
         out += ascii;
         at += ascii;
-        const auto c = static_cast<unsigned char>(line[at++]);
-        *out++ = static_cast<char>(0xC0 | (c >> 6));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        out = PutTwoBytes(out, static_cast<unsigned char>(line[at++]));
     }
     if (at == size)
         return out;
@@ -85,9 +90,7 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
         const std::size_t ascii = AsciiBeforeLetter(line + at);
         out += ascii;
         at += ascii;
-        const auto c = static_cast<unsigned char>(line[at++]);
-        *out++ = static_cast<char>(0xC0 | (c >> 6));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        out = PutTwoBytes(out, static_cast<unsigned char>(line[at++]));
     }
     if (at == size)
         return out;
@@ -102,12 +105,10 @@ char* TLineOutput::CopyAsUtf8(char* out, const char* line, std::size_t size) {
     }
     for (; at < size; ++at) {
         const auto c = static_cast<unsigned char>(line[at]);
-        if (c < 0x80) {
+        if (c < 0x80)
             *out++ = static_cast<char>(c);
-        } else {
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        }
+        else
+            out = PutTwoBytes(out, c);
     }
     return out;
 }
