@@ -1,20 +1,22 @@
 #include "control_layout.h"
 
+#include "control_defs.h"
+
 TPanelLayout ControlSizes() {
     TPanelLayout l;
-    l.btnCheck = {16, 16, 75, 25};
-    l.RadioGroupComPort = {0, 0, 169, 89};
-    l.GroupBoxHardware = {0, 0, 169, 113};
-    l.GroupBoxTextfeld = {0, 0, 169, 81};
-    l.btnStart = {8, 0, 153, 25};
-    l.btnStop = {8, 0, 153, 25};
-    l.btnClose = {0, 0, 153, 19};
-    l.GroupBoxAnzeige1 = {0, 0, 169, 127};
-    l.GroupBoxFilter = {0, 0, 169, 66};
-    l.GroupBoxAnzeigeSchalt = {0, 0, 169, 106};
-    l.GroupBoxAnzeigeLok = {0, 0, 169, 151};
-    l.Image1 = {0, 0, 200, 32};
-    l.ProgressBar2 = {0, 0, 0, 16};
+    l.btnCheck = MainControlDef("btnCheck").Rect;
+    l.RadioGroupComPort = MainControlDef("RadioGroupComPort").Rect;
+    l.GroupBoxHardware = MainControlDef("GroupBoxHardware").Rect;
+    l.GroupBoxTextfeld = MainControlDef("GroupBoxTextfeld").Rect;
+    l.btnStart = MainControlDef("btnStart").Rect;
+    l.btnStop = MainControlDef("btnStop").Rect;
+    l.btnClose = MainControlDef("btnClose").Rect;
+    l.GroupBoxAnzeige1 = MainControlDef("GroupBoxAnzeige1").Rect;
+    l.GroupBoxFilter = MainControlDef("GroupBoxFilter").Rect;
+    l.GroupBoxAnzeigeSchalt = MainControlDef("GroupBoxAnzeigeSchalt").Rect;
+    l.GroupBoxAnzeigeLok = MainControlDef("GroupBoxAnzeigeLok").Rect;
+    l.Image1 = MainControlDef("Image1").Rect;
+    l.ProgressBar2 = MainControlDef("ProgressBar2").Rect;
     return l;
 }
 

@@ -5,8 +5,8 @@
 
 struct TRect {
     int Left = 0, Top = 0, Width = 0, Height = 0;
-    int Bottom() const { return Top + Height; }
-    bool operator==(const TRect& o) const {
+    constexpr int Bottom() const { return Top + Height; }
+    constexpr bool operator==(const TRect& o) const {
         return Left == o.Left && Top == o.Top && Width == o.Width && Height == o.Height;
     }
 };
@@ -22,12 +22,9 @@ struct TPanelLayout {
 
 constexpr int MinWindowWidth = 1000;
 constexpr int MinWindowHeight = 600;
-constexpr int Panel1Width = 353;
-constexpr int Memo2Width = 345;
-constexpr int Splitter1Width = 5;
 
-// The sizes of the control table; the lefts and tops that ArrangeControls
-// does not compute.
+// The sizes of the control table (control_table.h); the lefts and tops that
+// ArrangeControls does not compute.
 TPanelLayout ControlSizes();
 
 // Fills in the computed tops, lefts, the gauge's width and the window height.

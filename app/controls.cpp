@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-TControl::TControl(const char* name, TControl* parent) : ControlName(name), ParentControl(parent) {}
+TControl::TControl(const char* name, TControlKind kind, TControl* parent)
+    : ControlName(name), ControlKind(kind), ParentControl(parent) {}
 
 void TControl::Changed(TChange what) {
     if (Observer)
@@ -71,16 +72,16 @@ void TCheckBox::Click() {
         SetChecked(!IsChecked);
 }
 
-TRadioButton::TRadioButton(const char* name, TControl* parent, std::vector<TRadioButton*>& group)
-    : TControl(name, parent), Group(group) {
-    Group.push_back(this);
+void TRadioButton::JoinGroup(std::vector<TRadioButton*>& group) {
+    Group = &group;
+    group.push_back(this);
 }
 
 void TRadioButton::SetChecked(bool checked) {
     if (IsChecked == checked)
         return;
-    if (checked) {
-        for (TRadioButton* other : Group) {
+    if (checked && Group != nullptr) {
+        for (TRadioButton* other : *Group) {
             if (other != this && other->IsChecked) {
                 other->IsChecked = false;
                 other->Changed(TChange::Checked);

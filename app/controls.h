@@ -9,6 +9,7 @@
 #pragma once
 
 #include "control_layout.h"
+#include "log_model.h"
 
 #include <cstdint>
 #include <functional>
@@ -52,6 +53,31 @@ inline constexpr TChange EveryStateChange[] = {
     TChange::Geometry, TChange::Caption, TChange::Hint,    TChange::Checked, TChange::Text,
     TChange::Gauge,    TChange::Timer,   TChange::Visible, TChange::Enabled};
 
+// What a control is, for the front end that shows it natively.
+enum class TControlKind {
+    Form,
+    Panel,
+    Label,    // sizes itself to its caption when its width is 0
+    GroupBox, // a frame with a caption; drawn beneath the controls laid on it
+    Button,
+    Picture, // the program's picture (app/icons/picture.bmp), clicked like a button
+    CheckBox,
+    RadioButton,
+    Edit,
+    ProgressBar,
+    Memo,     // one of the logs
+    Splitter, // the handle between the logs
+    Timer,
+};
+
+// How a control's text is drawn.
+enum class TLook {
+    Plain, // the window's font
+    Bold,
+    Monitor, // fixed pitch: the Monitor log
+    Note,    // the window's font on the tooltip colours: the Bitstream log
+};
+
 class TControlObserver {
 public:
     virtual void ControlChanged(TControl& control, TChange what) = 0;
@@ -62,12 +88,20 @@ protected:
 
 class TControl {
 public:
-    TControl(const char* name, TControl* parent);
+    TControl(const char* name, TControlKind kind, TControl* parent = nullptr);
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
 
     const std::string& Name() const { return ControlName; }
+    TControlKind Kind() const { return ControlKind; }
     TControl* Parent() const { return ParentControl; }
+    // Set while the window is built, before anything shows it.
+    void SetParent(TControl* parent) { ParentControl = parent; }
+    TLook Look() const { return ControlLook; }
+    void SetLook(TLook look) { ControlLook = look; }
+    // Whether the keyboard's Tab key stops at it.
+    bool TabStop() const { return IsTabStop; }
+    void SetTabStop(bool tabStop) { IsTabStop = tabStop; }
 
     bool Enabled() const { return IsEnabled; }
     void SetEnabled(bool enabled);
@@ -93,7 +127,10 @@ protected:
 
 private:
     std::string ControlName;
+    TControlKind ControlKind;
     TControl* ParentControl;
+    TLook ControlLook = TLook::Plain;
+    bool IsTabStop = true;
     TControlObserver* Observer = nullptr;
     bool IsEnabled = true;
     bool IsVisible = true;
@@ -109,7 +146,6 @@ public:
     // A click by the user or the program; nothing on a control that cannot
     // be operated.
     void Click();
-    bool Bold = false;
     std::function<void()> OnClick;
 };
 
@@ -130,7 +166,9 @@ private:
 // Radio buttons of one group: exactly one is checked once any is.
 class TRadioButton : public TControl {
 public:
-    TRadioButton(const char* name, TControl* parent, std::vector<TRadioButton*>& group);
+    using TControl::TControl;
+    // Joins a group, which must outlive the button.
+    void JoinGroup(std::vector<TRadioButton*>& group);
     bool Checked() const { return IsChecked; }
     // Checking one unchecks the others of its group; OnClick runs on the
     // one that became checked, and nothing runs when it was checked already.
@@ -139,7 +177,7 @@ public:
     std::function<void()> OnClick;
 
 private:
-    std::vector<TRadioButton*>& Group;
+    std::vector<TRadioButton*>* Group = nullptr;
     bool IsChecked = false;
 };
 
@@ -202,7 +240,7 @@ private:
 // input focus.
 class TForm : public TControl {
 public:
-    explicit TForm(const char* name) : TControl(name, nullptr) {}
+    explicit TForm(const char* name) : TControl(name, TControlKind::Form) {}
     int MinWidth() const { return MinW; }
     int MinHeight() const { return MinH; }
     // Also raises the window's size to the new minimum.
@@ -217,3 +255,21 @@ private:
     int MinW = 0, MinH = 0;
     TControl* FocusedControl = nullptr;
 };
+
+// A multi-line text field: one of the two logs.
+class TMemo : public TControl {
+public:
+    using TControl::TControl;
+    TLogModel Lines;
+};
+
+// The model class of each kind of control.
+template <TControlKind K> struct TControlClass { using Type = TControl; };
+template <> struct TControlClass<TControlKind::Button> { using Type = TButton; };
+template <> struct TControlClass<TControlKind::Picture> { using Type = TButton; };
+template <> struct TControlClass<TControlKind::CheckBox> { using Type = TCheckBox; };
+template <> struct TControlClass<TControlKind::RadioButton> { using Type = TRadioButton; };
+template <> struct TControlClass<TControlKind::Edit> { using Type = TEdit; };
+template <> struct TControlClass<TControlKind::ProgressBar> { using Type = TProgressBar; };
+template <> struct TControlClass<TControlKind::Memo> { using Type = TMemo; };
+template <> struct TControlClass<TControlKind::Timer> { using Type = TTimer; };

@@ -6,8 +6,7 @@
 #pragma once
 
 #include "com_link.h"
-#include "control_layout.h"
-#include "controls.h"
+#include "control_defs.h"
 #include "decoder_host.h"
 #include "log_model.h"
 #include "platform.h"
@@ -24,13 +23,6 @@ extern const char* const DccStandardsUrl;
 // Bar colours of the input-queue gauge.
 constexpr TColorRef GaugeNavy = 0x800000;
 constexpr TColorRef GaugeRed = 0x0000FF;
-
-// A multi-line text field: one of the two logs.
-class TMemo : public TControl {
-public:
-    using TControl::TControl;
-    TLogModel Lines;
-};
 
 class TfrmMain : public TForm, public TDecoderHost {
 public:
@@ -93,49 +85,16 @@ public:
 
     // Every control, for a front end that mirrors them all.
     const std::vector<TControl*>& Controls() const { return AllControls; }
-    // Installs the front end that mirrors the controls (nullptr: none).
-    void SetObserver(TControlObserver* observer);
 
-    // Controls, named as the rest of the program knows them.
-    TControl Panel1;
-    TControl Label1;
-    TButton btnCheck;
-    TControl RadioGroupComPort;
+    // Controls, named as the rest of the program knows them: one member per
+    // row of the control table.
+#define FENNOX_CONTROL_MEMBER(name, kind, ...)                                                     \
+    TControlClass<TControlKind::kind>::Type name{#name, TControlKind::kind};
+    FENNOX_MAIN_CONTROLS(FENNOX_CONTROL_MEMBER)
+#undef FENNOX_CONTROL_MEMBER
+    // The nine port choices in order, rad_com1 first: one group.
     std::vector<TRadioButton*> PortGroup;
-    TRadioButton rad_com1, rad_com2, rad_com3, rad_com4, rad_com5, rad_com6, rad_com7, rad_com8,
-        rad_com9;
-    // The nine port choices in order, rad_com1 first.
-    TRadioButton* RadCom[9];
-    TControl GroupBoxHardware;
-    TControl Label2, Label3, Label5;
-    TCheckBox cbx_mot;
-    TCheckBox cbx_dcc_stream;
-    TControl Label4;
-    TEdit edt_version;
-    TControl GroupBoxTextfeld;
-    TButton btn_clear;
-    TButton btn_save;
-    TButton btn_clipboard;
-    TButton btnStart;
-    TButton btnStop;
-    TButton btnClose;
-    TControl GroupBoxAnzeige1;
-    TCheckBox cbx_time, cbx_binaer, cbx_bitstream, cbx_schrott, cbx_only_once;
-    TControl GroupBoxFilter;
-    TCheckBox cbx_filter;
-    TEdit edt_min;
-    TControl Label6;
-    TEdit edt_max;
-    TControl GroupBoxAnzeigeSchalt;
-    TCheckBox cbx_schaltbefehle, cbx_nur_ON;
-    TControl GroupBoxAnzeigeLok;
-    TCheckBox cbx_lokbefehle_s, cbx_lokbefehle_f, cbx_railcom, cbx_idle, cbx_sonstige, cbx_cv;
-    TButton Image1;
-    TProgressBar ProgressBar2;
-    TMemo Memo1;
-    TControl Splitter1;
-    TMemo Memo2;
-    TTimer Timer1;
+    TRadioButton* RadCom[9] = {};
 
     // Fields shared with the receive loop and the decoder.
     int32_t ReadSize = 0;
@@ -147,8 +106,6 @@ public:
     TPlatform& Platform;
 
 private:
-    TCheckBox& Box(TSwitch s);
-    const TCheckBox& Box(TSwitch s) const;
     void BuildControls();
     void ConnectHandlers();
     // Runs a handler; a failure that escapes it goes to the error box.
@@ -169,6 +126,14 @@ private:
     int32_t TickReadSize() const;
 
     std::vector<TControl*> AllControls;
+    // The check box of each display switch, by TSwitch.
+    TCheckBox* SwitchBoxes[SwitchCount] = {};
+    // The controls with an entry in the settings file, in the entries' order.
+    struct TStored {
+        const TSettingKey* Key;
+        TControl* Control;
+    };
+    std::vector<TStored> StoredControls;
     std::string SettingsFile;
     // The user's configuration folder holding SettingsFile, made on the
     // first store; empty when the file is beside the program.

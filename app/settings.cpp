@@ -2,40 +2,10 @@
 #include "ini_file.h"
 #include "main_window.h"
 
+#include "latin1_text.h"
 #include "number_text.h"
 #include "port_names.h"
 #include "settings_place.h"
-
-namespace {
-
-// The switches of section "SETTINGS" in the order they are read. Only
-// cbx_binaer's key is spelled differently when written.
-struct TSwitchKey {
-    const char* ReadKey;
-    const char* WriteKey;
-    TSwitch Switch;
-};
-
-const TSwitchKey SwitchKeys[] = {
-    {"Zeige_Zeit", "Zeige_Zeit", TSwitch::cbx_time},
-    {"Zeige_Bin", "Zeige_bin", TSwitch::cbx_binaer},
-    {"Zeige_Schaltbefehle", "Zeige_Schaltbefehle", TSwitch::cbx_schaltbefehle},
-    {"Nur_ON", "Nur_ON", TSwitch::cbx_nur_ON},
-    {"Zeige_Lokbefehle_S", "Zeige_Lokbefehle_S", TSwitch::cbx_lokbefehle_s},
-    {"Zeige_Lokbefehle_F", "Zeige_Lokbefehle_F", TSwitch::cbx_lokbefehle_f},
-    {"Zeige_RailCom", "Zeige_RailCom", TSwitch::cbx_railcom},
-    {"Zeige_Idle", "Zeige_Idle", TSwitch::cbx_idle},
-    {"Zeige_Sonstiges", "Zeige_Sonstiges", TSwitch::cbx_sonstige},
-    {"Zeige_CV", "Zeige_CV", TSwitch::cbx_cv},
-    {"MM", "MM", TSwitch::cbx_mot},
-    {"DCC", "DCC", TSwitch::cbx_dcc_stream},
-    {"Only_Once", "Only_Once", TSwitch::cbx_only_once},
-};
-
-// The order in which they are written: "Only_Once" before the mode boxes.
-const int WriteOrder[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 10, 11};
-
-} // namespace
 
 void TfrmMain::ReadProgIni() {
     const TIniFile ini = TIniFile::Load(SettingsFile);
@@ -52,11 +22,15 @@ void TfrmMain::ReadProgIni() {
     const int32_t port = ini.ReadInteger("SETTINGS", "COM-Port", 5);
     if (port >= 1 && port <= 9)
         RadCom[port - 1]->SetChecked(true);
-    for (const TSwitchKey& k : SwitchKeys)
-        SetChecked(k.Switch, ini.ReadInteger("SETTINGS", k.ReadKey, 0) != 0);
-    cbx_filter.SetChecked(ini.ReadInteger("FILTER", "FILTER", 0) != 0);
-    edt_min.SetText(std::to_string(ini.ReadInteger("FILTER", "Min", 0)));
-    edt_max.SetText(std::to_string(ini.ReadInteger("FILTER", "Max", 9999)));
+    // The switches, then the filter's box and bounds: a check box is on when
+    // its value is not 0, a text field shows the value in decimal.
+    for (const TStored& s : StoredControls) {
+        const int32_t value = ini.ReadInteger(s.Key->Section, s.Key->ReadKey, s.Key->Default);
+        if (s.Control->Kind() == TControlKind::CheckBox)
+            static_cast<TCheckBox*>(s.Control)->SetChecked(value != 0);
+        else
+            static_cast<TEdit*>(s.Control)->SetText(std::to_string(value));
+    }
 
     // The outer width; the minimum raises a smaller one to 1000.
     Resize(ini.ReadInteger("Window", "Width", 560), Geometry().Height);
@@ -75,12 +49,14 @@ void TfrmMain::WriteProgIni() {
     TIniFile ini = TIniFile::Load(SettingsFile);
     ini.WriteInteger("SETTINGS", "COM-Port", CheckedPort());
     ini.WriteInteger("SETTINGS", "Buffersize", ReadSize);
-    for (int i : WriteOrder)
-        ini.WriteInteger("SETTINGS", SwitchKeys[i].WriteKey,
-                         IsChecked(SwitchKeys[i].Switch) ? 1 : 0);
-    ini.WriteInteger("FILTER", "FILTER", cbx_filter.Checked() ? 1 : 0);
-    ini.WriteInteger("FILTER", "Min", IntegerFromText(MinText()));
-    ini.WriteInteger("FILTER", "Max", IntegerFromText(MaxText()));
+    // A text that is not an integer is stored as 0.
+    for (const TStored& s : StoredControls) {
+        const int32_t value =
+            s.Control->Kind() == TControlKind::CheckBox
+                ? (static_cast<const TCheckBox*>(s.Control)->Checked() ? 1 : 0)
+                : IntegerFromText(Utf8ToLatin1(static_cast<const TEdit*>(s.Control)->Text()));
+        ini.WriteInteger(s.Key->Section, s.Key->WriteKey, value);
+    }
     ini.WriteInteger("Window", "Width", Geometry().Width);
     ini.WriteInteger("Window", "Top", Geometry().Top);
     ini.WriteInteger("Window", "Left", Geometry().Left);

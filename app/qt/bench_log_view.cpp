@@ -6,7 +6,6 @@
 //   fennox-bench-log-view [lines for our view] [lines for QPlainTextEdit]
 #include "bench_lines.h"
 #include "fonts.h"
-#include "log_view.h"
 #include "log_widget.h"
 
 #include <QApplication>
@@ -51,13 +50,21 @@ struct TSubject {
 };
 
 struct TOurs : TSubject {
-    TLogView View{nullptr};
-    QWidget* Widget() override { return View.Widget(); }
-    void Append(const std::string& line) override { View.AppendLatin1(line); }
-    void SelectAllAndCopy() override { View.SelectAllAndCopy(); }
-    bool Save(QIODevice& file) override { return View.WriteTo(file); }
-    void Clear() override { View.Clear(); }
-    QWidget* Viewport() override { return View.View()->viewport(); }
+    TLogModel Model;
+    TLogWidget View{Model};
+    QWidget* Widget() override { return &View; }
+    void Append(const std::string& line) override { Model.AppendLatin1(line); }
+    void SelectAllAndCopy() override {
+        Model.SelectAll();
+        View.Copy();
+    }
+    bool Save(QIODevice& file) override {
+        return Model.WriteUtf8CrLf([&file](const char* data, size_t n) {
+            return file.write(data, static_cast<qint64>(n)) == static_cast<qint64>(n);
+        });
+    }
+    void Clear() override { Model.Clear(); }
+    QWidget* Viewport() override { return View.viewport(); }
 };
 
 // The log as it was before: a QPlainTextEdit, appended to and saved the

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QLabel>
-#include <QPixmap>
 
 class TClickableImage : public QLabel {
     Q_OBJECT
@@ -16,6 +15,3 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
-
-// The program's own 200 x 32 picture: a stretch of track with the name.
-QPixmap DrawFennoxLogo();

@@ -1,5 +1,7 @@
 #include "log_widget.h"
 
+#include "latin1_text.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -15,8 +17,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <functional>
-#include <string>
 
 namespace {
 
@@ -26,36 +26,89 @@ constexpr int RightMargin = 4;
 constexpr int TopMargin = 2;
 
 QChar Shown(char c) {
-    return QChar(static_cast<char16_t>(LogShownByte(static_cast<unsigned char>(c))));
+    return QChar(LogShownChar(static_cast<unsigned char>(c)));
 }
 
-// A log holds single-byte text only: characters outside Latin-1 become '?'.
-std::string ToLatin1(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'\x2029' || c == u'\x2028') {
-            out.push_back('\n');
-        } else if (c < 0x100) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ++i;
-            out.push_back('?');
-        }
+TLogKey LogKeyOf(int key) {
+    switch (key) {
+    case Qt::Key_Left:
+        return TLogKey::Left;
+    case Qt::Key_Right:
+        return TLogKey::Right;
+    case Qt::Key_Up:
+        return TLogKey::Up;
+    case Qt::Key_Down:
+        return TLogKey::Down;
+    case Qt::Key_PageUp:
+        return TLogKey::PageUp;
+    case Qt::Key_PageDown:
+        return TLogKey::PageDown;
+    case Qt::Key_Home:
+        return TLogKey::Home;
+    case Qt::Key_End:
+        return TLogKey::End;
+    case Qt::Key_Backspace:
+        return TLogKey::Backspace;
+    case Qt::Key_Delete:
+        return TLogKey::Delete;
+    case Qt::Key_Insert:
+        return TLogKey::Insert;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return TLogKey::Enter;
+    case Qt::Key_A:
+        return TLogKey::A;
+    case Qt::Key_C:
+        return TLogKey::C;
+    case Qt::Key_V:
+        return TLogKey::V;
+    case Qt::Key_X:
+        return TLogKey::X;
+    default:
+        return TLogKey::Other;
     }
-    return out;
 }
 
-QString FromLatin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+TLogKeyMods ModsOf(const QKeyEvent* e) {
+    return {(e->modifiers() & Qt::ShiftModifier) != 0, (e->modifiers() & Qt::ControlModifier) != 0,
+            (e->modifiers() & Qt::AltModifier) != 0};
+}
+
+QKeySequence ShortcutOf(TLogCommand command) {
+    switch (command) {
+    case TLogCommand::Cut:
+        return QKeySequence::Cut;
+    case TLogCommand::Copy:
+        return QKeySequence::Copy;
+    case TLogCommand::Paste:
+        return QKeySequence::Paste;
+    case TLogCommand::SelectAll:
+        return QKeySequence::SelectAll;
+    case TLogCommand::Delete:
+        break;
+    }
+    return QKeySequence();
+}
+
+const char* ActionName(TLogCommand command) {
+    const char* const names[] = {"edit-cut", "edit-copy", "edit-paste", "edit-delete",
+                                 "select-all"};
+    return names[static_cast<int>(command)];
 }
 
 } // namespace
 
+std::string TQtClipboard::Text() const {
+    return QApplication::clipboard()->text().toUtf8().toStdString();
+}
+
+void TQtClipboard::SetText(const std::string& utf8) {
+    QApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
 TLogWidget::TLogWidget(TLogModel& model, QWidget* parent)
-    : QAbstractScrollArea(parent), Log(model) {
+    : QAbstractScrollArea(parent), Log(model), Input(model, Clipboard, LeftMargin, TopMargin) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
@@ -143,49 +196,22 @@ void TLogWidget::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
-// --- Clipboard and menu --------------------------------------------------------
-
-void TLogWidget::Copy() {
-    if (Log.HasSelection())
-        QApplication::clipboard()->setText(FromLatin1(Log.SelectedText()));
-}
-
-void TLogWidget::Cut() {
-    if (Log.HasSelection())
-        QApplication::clipboard()->setText(FromLatin1(Log.Cut()));
-}
-
-void TLogWidget::Paste() {
-    Log.Paste(ToLatin1(QApplication::clipboard()->text()));
-}
+// --- Keys, mouse and menu ------------------------------------------------------
 
 QMenu* TLogWidget::CreateContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
-    const bool selected = Log.HasSelection();
-    auto add = [&](const QString& text, const char* name, QKeySequence::StandardKey key,
-                   bool enabled, const std::function<void()>& run) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        if (key != QKeySequence::UnknownKey)
-            a->setShortcut(QKeySequence(key));
-        a->setEnabled(enabled);
-        connect(a, &QAction::triggered, this, run);
-    };
-    add(QString::fromUtf8("&Ausschneiden"), "edit-cut", QKeySequence::Cut, selected,
-        [this] { Cut(); });
-    add(QString::fromUtf8("&Kopieren"), "edit-copy", QKeySequence::Copy, selected,
-        [this] { Copy(); });
-    add(QString::fromUtf8("&Einf\u00fcgen"), "edit-paste", QKeySequence::Paste,
-        !QApplication::clipboard()->text().isEmpty(), [this] { Paste(); });
-    add(QString::fromUtf8("&L\u00f6schen"), "edit-delete", QKeySequence::UnknownKey, selected,
-        [this] { Log.DeleteSelection(); });
-    menu->addSeparator();
-    add(QString::fromUtf8("Alles &markieren"), "select-all", QKeySequence::SelectAll,
-        Log.LineCount() > 0, [this] { Log.SelectAll(); });
+    for (const TLogMenuItem& item : Input.ContextMenu()) {
+        if (item.SeparatorBefore)
+            menu->addSeparator();
+        QAction* a = menu->addAction(QString::fromUtf8(item.Caption));
+        a->setObjectName(QString::fromLatin1(ActionName(item.Command)));
+        a->setShortcut(ShortcutOf(item.Command));
+        a->setEnabled(item.Enabled);
+        const TLogCommand command = item.Command;
+        connect(a, &QAction::triggered, this, [this, command] { Input.Run(command); });
+    }
     return menu;
 }
-
-// --- Keys and mouse ------------------------------------------------------------
 
 bool TLogWidget::event(QEvent* e) {
     if (e->type() == QEvent::ShortcutOverride) {
@@ -194,10 +220,10 @@ bool TLogWidget::event(QEvent* e) {
         auto* ke = static_cast<QKeyEvent*>(e);
         const Qt::KeyboardModifiers mods =
             ke->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-        if (ke->matches(QKeySequence::Copy) || ke->matches(QKeySequence::Cut) ||
-            ke->matches(QKeySequence::Paste) || ke->matches(QKeySequence::SelectAll) ||
-            (mods == Qt::NoModifier && ke->key() != Qt::Key_Tab && ke->key() != Qt::Key_Backtab &&
-             ke->key() != Qt::Key_Escape)) {
+        const bool plain = mods == Qt::NoModifier && ke->key() != Qt::Key_Tab &&
+                           ke->key() != Qt::Key_Backtab && ke->key() != Qt::Key_Escape;
+        const bool ctrlKey = (mods & Qt::ControlModifier) && LogKeyOf(ke->key()) != TLogKey::Other;
+        if (plain || ctrlKey) {
             e->accept();
             return true;
         }
@@ -206,76 +232,19 @@ bool TLogWidget::event(QEvent* e) {
 }
 
 void TLogWidget::keyPressEvent(QKeyEvent* e) {
-    if (e->matches(QKeySequence::Cut)) {
-        Cut();
+    if (Input.Key(LogKeyOf(e->key()), ModsOf(e)))
         return;
-    }
-    if (e->matches(QKeySequence::Copy)) {
-        Copy();
-        return;
-    }
-    if (e->matches(QKeySequence::Paste)) {
-        Paste();
-        return;
-    }
-    if (e->matches(QKeySequence::SelectAll)) {
-        Log.SelectAll();
-        return;
-    }
-    const bool shift = e->modifiers() & Qt::ShiftModifier;
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    switch (e->key()) {
-    case Qt::Key_Left:
-        Log.Move(ctrl ? TLogMove::PrevWord : TLogMove::PrevChar, shift);
-        return;
-    case Qt::Key_Right:
-        Log.Move(ctrl ? TLogMove::NextWord : TLogMove::NextChar, shift);
-        return;
-    case Qt::Key_Up:
-        Log.Move(TLogMove::RowUp, shift);
-        return;
-    case Qt::Key_Down:
-        Log.Move(TLogMove::RowDown, shift);
-        return;
-    case Qt::Key_PageUp:
-        Log.Move(TLogMove::PageUp, shift);
-        return;
-    case Qt::Key_PageDown:
-        Log.Move(TLogMove::PageDown, shift);
-        return;
-    case Qt::Key_Home:
-        Log.Move(ctrl ? TLogMove::DocStart : TLogMove::LineStart, shift);
-        return;
-    case Qt::Key_End:
-        Log.Move(ctrl ? TLogMove::DocEnd : TLogMove::LineEnd, shift);
-        return;
-    case Qt::Key_Backspace:
-        Log.Backspace();
-        return;
-    case Qt::Key_Delete:
-        Log.Delete();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        Log.Enter();
-        return;
-    default:
-        break;
-    }
     const QString text = e->text();
-    const bool typing = !text.isEmpty() && !ctrl && !(e->modifiers() & Qt::AltModifier) &&
+    const bool typing = !text.isEmpty() && !(e->modifiers() & Qt::ControlModifier) &&
+                        !(e->modifiers() & Qt::AltModifier) &&
                         std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
     if (typing) {
-        Log.InsertText(ToLatin1(text));
+        const QByteArray utf8 = text.toUtf8();
+        Input.Type(
+            Utf8ToLatin1(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))));
         return;
     }
     QAbstractScrollArea::keyPressEvent(e);
-}
-
-TLogPos TLogWidget::PosAt(QPointF point) const {
-    const qreal y = point.y() - TopMargin;
-    const qreal row = std::floor(y / Log.Metrics().RowHeight) + static_cast<qreal>(Log.TopRow());
-    return Log.PosAtRow(static_cast<size_t>(std::max<qreal>(0, row)), point.x() - LeftMargin);
 }
 
 void TLogWidget::mousePressEvent(QMouseEvent* e) {
@@ -283,43 +252,38 @@ void TLogWidget::mousePressEvent(QMouseEvent* e) {
         QAbstractScrollArea::mousePressEvent(e);
         return;
     }
-    Log.SetCaretPos(PosAt(e->position()), e->modifiers() & Qt::ShiftModifier);
-    Dragging = true;
+    Input.Press(e->position().x(), e->position().y(), e->modifiers() & Qt::ShiftModifier);
 }
 
 void TLogWidget::mouseMoveEvent(QMouseEvent* e) {
-    if (!Dragging || !(e->buttons() & Qt::LeftButton))
+    if (!(e->buttons() & Qt::LeftButton))
         return;
-    DragPoint = e->position().toPoint();
-    Log.SetCaretPos(PosAt(e->position()), true);
-    // Outside the view the selection keeps growing while the view scrolls.
-    const bool outside = DragPoint.y() < 0 || DragPoint.y() >= viewport()->height();
-    if (outside && !ScrollTimer.isActive())
-        ScrollTimer.start(50, this);
-    else if (!outside)
-        ScrollTimer.stop();
+    Input.Drag(e->position().x(), e->position().y());
+    FollowDragScrolling();
 }
 
 void TLogWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton) {
-        Dragging = false;
-        ScrollTimer.stop();
+        Input.Release();
+        FollowDragScrolling();
     }
 }
 
 void TLogWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton || Log.LineCount() == 0)
-        return;
-    Log.SelectWordAt(PosAt(e->position()));
-    Dragging = false;
+    if (e->button() == Qt::LeftButton)
+        Input.DoubleClick(e->position().x(), e->position().y());
 }
 
-void TLogWidget::AutoScroll() {
-    if (DragPoint.y() < 0)
-        Log.ScrollBy(-1);
-    else if (DragPoint.y() >= viewport()->height())
-        Log.ScrollBy(1);
-    Log.SetCaretPos(PosAt(DragPoint), true);
+void TLogWidget::wheelEvent(QWheelEvent* e) {
+    Input.Wheel(e->angleDelta().y() / 120.0);
+    e->accept();
+}
+
+void TLogWidget::FollowDragScrolling() {
+    if (Input.DragScrolling() && !ScrollTimer.isActive())
+        ScrollTimer.start(TLogViewInput::DragScrollMilliseconds, this);
+    else if (!Input.DragScrolling())
+        ScrollTimer.stop();
 }
 
 void TLogWidget::contextMenuEvent(QContextMenuEvent* e) {
@@ -357,7 +321,8 @@ void TLogWidget::timerEvent(QTimerEvent* e) {
         CaretOn = !CaretOn;
         viewport()->update();
     } else if (e->timerId() == ScrollTimer.timerId()) {
-        AutoScroll();
+        Input.DragScrollTick();
+        FollowDragScrolling();
     } else {
         QAbstractScrollArea::timerEvent(e);
     }
@@ -410,10 +375,7 @@ void TLogWidget::paintEvent(QPaintEvent*) {
 }
 
 QRect TLogWidget::CaretRect(TLogPos pos) const {
-    const TLogPlace place = Log.PlaceOf(pos);
-    const int rowHeight = Log.Metrics().RowHeight;
-    const long long top = static_cast<long long>(Log.TopRow());
-    const long long y = TopMargin + (static_cast<long long>(place.Row) - top) * rowHeight;
-    return QRect(static_cast<int>(std::lround(LeftMargin + place.X)), static_cast<int>(y), 1,
-                 rowHeight);
+    const TLogCaretBox box = Input.CaretBox(pos);
+    return QRect(static_cast<int>(std::lround(box.X)), static_cast<int>(std::lround(box.Y)), 1,
+                 box.Height);
 }

@@ -1,19 +1,25 @@
 // The text field under both logs, in Qt: a scroll area that shows a
 // TLogModel. It measures its font for the model's wrapping, paints the rows
-// in view, and turns keys, the mouse, the menu and the clipboard into calls on
-// the model; the text itself lives only in the model.
+// in view, and hands keys, the mouse and the menu to TLogViewInput, which
+// decides what they do; the text itself lives only in the model.
 #pragma once
 
-#include "log_model.h"
+#include "log_view_input.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QFont>
 
-#include <array>
 #include <vector>
 
 class QMenu;
+
+// Qt's clipboard as the log needs it.
+class TQtClipboard : public TLogClipboard {
+public:
+    std::string Text() const override;
+    void SetText(const std::string& utf8) override;
+};
 
 class TLogWidget : public QAbstractScrollArea, private TLogModelListener {
     Q_OBJECT
@@ -25,10 +31,9 @@ public:
 
     TLogModel& Model() const { return Log; }
 
-    // The clipboard commands of the keys and the menu.
-    void Copy();
-    void Cut();
-    void Paste();
+    void Copy() { Input.Copy(); }
+    void Cut() { Input.Cut(); }
+    void Paste() { Input.Paste(); }
 
     // The editing menu of the right mouse button; the caller owns it.
     QMenu* CreateContextMenu(QWidget* parent = nullptr);
@@ -46,6 +51,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -60,11 +66,12 @@ private:
     void MeasureFont();
     // The measured font with the viewport's size.
     TLogMetrics ViewMetrics() const;
-    TLogPos PosAt(QPointF point) const;
     void RestartBlink();
-    void AutoScroll();
+    void FollowDragScrolling();
 
     TLogModel& Log;
+    TQtClipboard Clipboard;
+    TLogViewInput Input;
     QFont DrawFont;
     TLogMetrics Measured;
     int Ascent = 0;
@@ -72,9 +79,7 @@ private:
     // signals do not scroll the model back.
     bool Mirroring = false;
 
-    bool Dragging = false;
     bool CaretOn = false;
-    QPoint DragPoint;
     QBasicTimer BlinkTimer;
     QBasicTimer ScrollTimer;
     std::vector<TLogRowView> Rows;

@@ -15,7 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 
@@ -33,17 +32,22 @@ QColor FromColorRef(TColorRef c) {
 } // namespace
 
 TQtWindow::TQtWindow(TfrmMain& model, TQtPlatform& platform)
-    : QWidget(nullptr), Model(model), Platform(platform) {
+    : QWidget(nullptr), Model(model), Platform(platform), Mirror(model, model.Controls(), *this) {
     setObjectName("frmMain");
     setFont(ControlFont());
-    Build();
+    // The panel on the left, the logs in a splitter beside it.
+    Splitter1 = new QSplitter(this);
+    Splitter1->setChildrenCollapsible(false);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Splitter1, 1);
+    Mirror.Build();
     Platform.SetOwner(this);
     Model.OnClose = [this] { close(); };
-    Model.SetObserver(this);
 }
 
 TQtWindow::~TQtWindow() {
-    Model.SetObserver(nullptr);
     Model.OnClose = nullptr;
 }
 
@@ -52,253 +56,203 @@ QWidget* TQtWindow::WidgetOf(const TControl& control) const {
     return found == Widgets.end() ? nullptr : found->second;
 }
 
-void TQtWindow::Bind(TControl& control, QWidget* widget) {
-    widget->setObjectName(QString::fromStdString(control.Name()));
-    Widgets[&control] = widget;
+TLogWidget* TQtWindow::Memo1View() const {
+    return static_cast<TLogWidget*>(WidgetOf(Model.Memo1));
 }
 
-void TQtWindow::Build() {
-    TfrmMain& m = Model;
-    QWidget* panel = new QWidget(this);
-    panel->setFixedWidth(Panel1Width);
-    Bind(m.Panel1, panel);
-    const auto parentOf = [this](const TControl& c) { return WidgetOf(*c.Parent()); };
+TLogWidget* TQtWindow::Memo2View() const {
+    return static_cast<TLogWidget*>(WidgetOf(Model.Memo2));
+}
 
-    const auto label = [&](TControl& c) { Bind(c, new QLabel(parentOf(c))); };
-    const auto groupBox = [&](TControl& c) { Bind(c, new TClassicGroupBox(parentOf(c))); };
-    const auto button = [&](TButton& c) {
-        auto* b = new QPushButton(parentOf(c));
-        b->setFont(ControlFont(c.Bold));
-        Bind(c, b);
-        connect(b, &QPushButton::clicked, this, [&c] { c.Click(); });
-    };
-    const auto checkBox = [&](TCheckBox& c) {
-        auto* b = new QCheckBox(parentOf(c));
-        Bind(c, b);
+void TQtWindow::CreateNative(TControl& c) {
+    QWidget* parent = c.Parent() == &Model ? this : WidgetOf(*c.Parent());
+    QWidget* w = nullptr;
+    switch (c.Kind()) {
+    case TControlKind::Form:
+        return;
+    case TControlKind::Panel:
+        w = new QWidget(this);
+        w->setFixedWidth(c.Geometry().Width);
+        static_cast<QHBoxLayout*>(layout())->insertWidget(0, w);
+        break;
+    case TControlKind::Label:
+        w = new QLabel(parent);
+        break;
+    case TControlKind::GroupBox:
+        w = new TClassicGroupBox(parent);
+        break;
+    case TControlKind::Button: {
+        auto* b = new QPushButton(parent);
+        connect(b, &QPushButton::clicked, this, [this, &c] { Mirror.Clicked(c); });
+        w = b;
+        break;
+    }
+    case TControlKind::Picture: {
+        auto* image = new TClickableImage(parent);
+        image->setPixmap(QPixmap(":/icons/picture.bmp"));
+        connect(image, &TClickableImage::clicked, this, [this, &c] { Mirror.Clicked(c); });
+        w = image;
+        break;
+    }
+    case TControlKind::CheckBox: {
+        auto* b = new QCheckBox(parent);
         // toggled, not clicked: the keyboard's space bar changes it too.
-        connect(b, &QCheckBox::toggled, this, [this, &c](bool on) {
-            if (!Applying)
-                c.SetChecked(on);
-        });
-    };
-    const auto edit = [&](TEdit& c) {
-        auto* e = new QLineEdit(parentOf(c));
-        Bind(c, e);
-        connect(e, &QLineEdit::textChanged, this, [this, &c](const QString& text) {
-            if (!Applying)
-                c.SetText(text.toUtf8().toStdString());
-        });
-    };
-
-    label(m.Label1);
-    button(m.btnCheck);
-    groupBox(m.RadioGroupComPort);
-    for (TRadioButton* r : m.RadCom) {
-        auto* b = new QRadioButton(parentOf(*r));
-        Bind(*r, b);
-        connect(b, &QRadioButton::toggled, this, [this, r](bool on) {
-            if (on && !Applying)
-                r->SetChecked(true);
-        });
+        connect(b, &QCheckBox::toggled, this, [this, &c](bool on) { Mirror.Toggled(c, on); });
+        w = b;
+        break;
     }
-    groupBox(m.GroupBoxHardware);
-    label(m.Label2);
-    label(m.Label3);
-    label(m.Label5);
-    checkBox(m.cbx_mot);
-    checkBox(m.cbx_dcc_stream);
-    label(m.Label4);
-    edit(m.edt_version);
-    groupBox(m.GroupBoxTextfeld);
-    button(m.btn_clear);
-    button(m.btn_save);
-    button(m.btn_clipboard);
-    button(m.btnStart);
-    button(m.btnStop);
-    button(m.btnClose);
-    groupBox(m.GroupBoxAnzeige1);
-    for (TCheckBox* c :
-         {&m.cbx_time, &m.cbx_binaer, &m.cbx_bitstream, &m.cbx_schrott, &m.cbx_only_once})
-        checkBox(*c);
-    groupBox(m.GroupBoxFilter);
-    checkBox(m.cbx_filter);
-    edit(m.edt_min);
-    label(m.Label6);
-    edit(m.edt_max);
-    groupBox(m.GroupBoxAnzeigeSchalt);
-    checkBox(m.cbx_schaltbefehle);
-    checkBox(m.cbx_nur_ON);
-    groupBox(m.GroupBoxAnzeigeLok);
-    for (TCheckBox* c : {&m.cbx_lokbefehle_s, &m.cbx_lokbefehle_f, &m.cbx_railcom, &m.cbx_idle,
-                         &m.cbx_sonstige, &m.cbx_cv})
-        checkBox(*c);
-
-    auto* image = new TClickableImage(panel);
-    image->setPixmap(DrawFennoxLogo());
-    Bind(m.Image1, image);
-    connect(image, &TClickableImage::clicked, this, [this] { Model.Image1.Click(); });
-
-    auto* gauge = new QProgressBar(panel);
-    gauge->setTextVisible(false);
-    Bind(m.ProgressBar2, gauge);
-
-    // The port frame is drawn first so the choices lie on top of it.
-    WidgetOf(m.RadioGroupComPort)->lower();
-
-    Splitter1 = new QSplitter(this);
-    Splitter1->setObjectName("Splitter1");
-    Splitter1->setHandleWidth(Splitter1Width);
-    Splitter1->setChildrenCollapsible(false);
-    Memo1 = new TLogWidget(m.Memo1.Lines, Splitter1);
-    Memo1->setFont(MonitorFont());
-    // Not a tab stop: the keyboard walks the panel's controls.
-    Memo1->setFocusPolicy(Qt::ClickFocus);
-    Bind(m.Memo1, Memo1);
-    Memo2 = new TLogWidget(m.Memo2.Lines, Splitter1);
-    QPalette tip = Memo2->palette();
-    tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, tip.color(QPalette::ToolTipText));
-    Memo2->setPalette(tip);
-    Bind(m.Memo2, Memo2);
-    Splitter1->addWidget(Memo1);
-    Splitter1->addWidget(Memo2);
-    Splitter1->setStretchFactor(0, 1);
-    Splitter1->setStretchFactor(1, 0);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(panel);
-    layout->addWidget(Splitter1, 1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    connect(Timer1, &QTimer::timeout, this, [this] { Model.Timer1.Fire(); });
-
-    // Everything as the model has it now.
-    for (TControl* c : m.Controls())
-        MirrorAll(*c);
-    setWindowTitle(Text(m.Caption()));
-    ApplyMinimumSize();
-    ApplyGeometry();
-}
-
-void TQtWindow::MirrorAll(TControl& control) {
-    for (TChange what : EveryStateChange)
-        Mirror(control, what);
-}
-
-void TQtWindow::ControlChanged(TControl& control, TChange what) {
-    Mirror(control, what);
-}
-
-void TQtWindow::Mirror(TControl& control, TChange what) {
-    const TFlagGuard applying(Applying);
-
-    if (&control == &Model) {
-        switch (what) {
-        case TChange::Caption:
-            setWindowTitle(Text(Model.Caption()));
-            break;
-        case TChange::Geometry:
-            ApplyGeometry();
-            break;
-        case TChange::MinSize:
-            ApplyMinimumSize();
-            break;
-        case TChange::Focus:
-            if (QWidget* w = Model.Focused() ? WidgetOf(*Model.Focused()) : nullptr)
-                w->setFocus();
-            break;
-        default:
-            break;
+    case TControlKind::RadioButton: {
+        auto* b = new QRadioButton(parent);
+        connect(b, &QRadioButton::toggled, this, [this, &c](bool on) { Mirror.Toggled(c, on); });
+        w = b;
+        break;
+    }
+    case TControlKind::Edit: {
+        auto* e = new QLineEdit(parent);
+        connect(e, &QLineEdit::textChanged, this,
+                [this, &c](const QString& text) { Mirror.Edited(c, text.toUtf8().toStdString()); });
+        w = e;
+        break;
+    }
+    case TControlKind::ProgressBar: {
+        auto* gauge = new QProgressBar(parent);
+        gauge->setTextVisible(false);
+        w = gauge;
+        break;
+    }
+    case TControlKind::Memo: {
+        auto* log = new TLogWidget(static_cast<TMemo&>(c).Lines, Splitter1);
+        log->setFont(c.Look() == TLook::Monitor ? MonitorFont() : ControlFont());
+        if (c.Look() == TLook::Note) {
+            QPalette tip = log->palette();
+            tip.setColor(QPalette::Base, tip.color(QPalette::ToolTipBase));
+            tip.setColor(QPalette::Text, tip.color(QPalette::ToolTipText));
+            log->setPalette(tip);
         }
+        if (!c.TabStop())
+            log->setFocusPolicy(Qt::ClickFocus);
+        Splitter1->addWidget(log);
+        // The first log takes what the window gains; the side log keeps its
+        // width.
+        Splitter1->setStretchFactor(Splitter1->count() - 1, Splitter1->count() == 1 ? 1 : 0);
+        if (Splitter1->count() > 1)
+            SideLog = log;
+        w = log;
+        break;
+    }
+    case TControlKind::Splitter:
+        // Not a control of its own: the handle between the splitter's logs.
+        Splitter1->setObjectName(QString::fromStdString(c.Name()));
+        Splitter1->setHandleWidth(c.Geometry().Width);
+        return;
+    case TControlKind::Timer: {
+        Timer1 = new QTimer(this);
+        Timer1->setObjectName(QString::fromStdString(c.Name()));
+        auto& timer = static_cast<TTimer&>(c);
+        connect(Timer1, &QTimer::timeout, this, [&timer] { timer.Fire(); });
         return;
     }
-    if (&control == &Model.Timer1) {
-        if (what == TChange::Timer) {
-            Timer1->setInterval(Model.Timer1.Interval());
-            if (Model.Timer1.Running() != Timer1->isActive())
-                Model.Timer1.Running() ? Timer1->start() : Timer1->stop();
-        }
+    }
+    w->setObjectName(QString::fromStdString(c.Name()));
+    if (c.Look() == TLook::Bold)
+        w->setFont(ControlFont(true));
+    Widgets[&c] = w;
+}
+
+void TQtWindow::ShowText(TControl& c, const std::string& text) {
+    QWidget* w = WidgetOf(c);
+    const QString shown = Text(text);
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setText(shown);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(shown);
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(shown);
+    else if (auto* e = qobject_cast<QLineEdit*>(w); e && e->text() != shown)
+        e->setText(shown);
+}
+
+void TQtWindow::ShowRect(TControl& c, const TRect& r, bool fitToText) {
+    QWidget* w = WidgetOf(c);
+    if (fitToText) {
+        w->move(r.Left, r.Top);
+        w->adjustSize();
+    } else {
+        w->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    }
+}
+
+void TQtWindow::ShowChecked(TControl& c, bool checked) {
+    static_cast<QAbstractButton*>(WidgetOf(c))->setChecked(checked);
+}
+
+void TQtWindow::ShowVisible(TControl& c, bool visible) {
+    WidgetOf(c)->setVisible(visible);
+}
+
+void TQtWindow::ShowEnabled(TControl& c, bool enabled) {
+    WidgetOf(c)->setEnabled(enabled);
+}
+
+void TQtWindow::ShowReadOnlyGroup(TControl& group, bool readOnly) {
+    auto* box = static_cast<QGroupBox*>(WidgetOf(group));
+    if (!readOnly) {
+        box->setEnabled(true);
         return;
     }
-    if (&control == &Model.Splitter1)
-        return; // the splitter's handle comes and goes with the Bitstream log
-    QWidget* w = WidgetOf(control);
-    if (w == nullptr)
-        return;
-    const QSignalBlocker block(w);
-    switch (what) {
-    case TChange::Enabled:
-        if (&control == &Model.GroupBoxHardware && !control.Enabled())
-            DisableKeepingTheLook(static_cast<QGroupBox*>(w), {WidgetOf(Model.edt_version)});
-        else
-            w->setEnabled(control.Enabled());
-        break;
-    case TChange::Visible:
-        if (&control == &Model.Memo2 && control.Visible() && Memo2->isHidden()) {
-            Memo2->show();
-            // The Bitstream log comes back at its own width, taken from the
-            // Monitor log.
-            const int total = Splitter1->width();
-            Splitter1->setSizes({qMax(1, total - Memo2Width - Splitter1Width), Memo2Width});
-        } else {
-            w->setVisible(control.Visible());
-        }
-        break;
-    case TChange::Caption:
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            b->setText(Text(control.Caption()));
-        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            g->setTitle(Text(control.Caption()));
-        } else if (auto* l = qobject_cast<QLabel*>(w); l && &control != &Model.Image1) {
-            l->setText(Text(control.Caption()));
-            l->adjustSize();
-        }
-        break;
-    case TChange::Hint:
-        w->setToolTip(Text(control.Hint()));
-        break;
-    case TChange::Geometry: {
-        const TRect& r = control.Geometry();
-        if (&control == &Model.Memo1 || &control == &Model.Memo2 || &control == &Model.Panel1)
-            break; // placed by the window's layout
-        if (qobject_cast<QLabel*>(w) && &control != &Model.Image1) {
-            w->move(r.Left, r.Top);
-            w->adjustSize();
-        } else {
-            w->setGeometry(r.Left, r.Top, r.Width, r.Height);
-        }
-        break;
+    // A control disabled in its own right keeps the disabled look.
+    QList<QWidget*> disabled;
+    for (const TControl* c : Model.Controls()) {
+        if (c->Parent() == &group && !c->Enabled())
+            disabled << WidgetOf(*c);
     }
-    case TChange::Checked:
-        if (auto* r = qobject_cast<QRadioButton*>(w))
-            r->setChecked(static_cast<TRadioButton&>(control).Checked());
-        else if (auto* c = qobject_cast<QCheckBox*>(w))
-            c->setChecked(static_cast<TCheckBox&>(control).Checked());
-        break;
-    case TChange::Text:
-        if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            const QString text = Text(static_cast<TEdit&>(control).Text());
-            if (e->text() != text)
-                e->setText(text);
-        }
-        break;
-    case TChange::Gauge:
-        if (auto* g = qobject_cast<QProgressBar*>(w)) {
-            const TProgressBar& bar = Model.ProgressBar2;
-            g->setRange(bar.Min(), bar.Max());
-            g->setValue(bar.Position());
-            const QString style = QString("QProgressBar::chunk { background-color: %1; }")
-                                      .arg(FromColorRef(bar.BarColor()).name());
-            // Restyling on every tick would cost more than the tick.
-            if (g->styleSheet() != style)
-                g->setStyleSheet(style);
-        }
-        break;
-    default:
-        break;
+    DisableKeepingTheLook(box, disabled);
+}
+
+void TQtWindow::ShowHint(TControl& c, const std::string& hint) {
+    WidgetOf(c)->setToolTip(Text(hint));
+}
+
+void TQtWindow::ShowGauge(TProgressBar& bar) {
+    auto* g = static_cast<QProgressBar*>(WidgetOf(bar));
+    g->setRange(bar.Min(), bar.Max());
+    g->setValue(bar.Position());
+    const QString style = QString("QProgressBar::chunk { background-color: %1; }")
+                              .arg(FromColorRef(bar.BarColor()).name());
+    // Restyling on every tick would cost more than the tick.
+    if (g->styleSheet() != style)
+        g->setStyleSheet(style);
+}
+
+void TQtWindow::ShowTimer(TTimer& timer) {
+    Timer1->setInterval(timer.Interval());
+    if (timer.Running() != Timer1->isActive())
+        timer.Running() ? Timer1->start() : Timer1->stop();
+}
+
+void TQtWindow::SendToBack(TControl& c) {
+    WidgetOf(c)->lower();
+}
+
+void TQtWindow::ShowTitle(const std::string& title) {
+    setWindowTitle(Text(title));
+}
+
+void TQtWindow::ShowFocus(TControl& c) {
+    if (QWidget* w = WidgetOf(c))
+        w->setFocus();
+}
+
+void TQtWindow::ShowLogs(bool sideShown, int sideWidth) {
+    if (SideLog == nullptr)
+        return;
+    if (sideShown && SideLog->isHidden()) {
+        SideLog->show();
+        // The side log comes back at its own width, taken from the first.
+        const int total = Splitter1->width();
+        Splitter1->setSizes({qMax(1, total - sideWidth - Splitter1->handleWidth()), sideWidth});
+    } else if (!sideShown) {
+        SideLog->hide();
     }
 }
 
@@ -309,29 +263,19 @@ QMargins TQtWindow::FrameMargins() const {
                     outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
 
-void TQtWindow::ApplyMinimumSize() {
+void TQtWindow::ShowMinSize(int width, int height) {
     const QMargins f = FrameMargins();
-    const TFlagGuard applying(Applying);
-    setMinimumSize(qMax(0, Model.MinWidth() - f.left() - f.right()),
-                   qMax(0, Model.MinHeight() - f.top() - f.bottom()));
+    setMinimumSize(qMax(0, width - f.left() - f.right()), qMax(0, height - f.top() - f.bottom()));
 }
 
-void TQtWindow::ApplyGeometry() {
+void TQtWindow::ShowWindowRect(const TRect& r) {
     // Without a window manager there is no frame and the outer size is the
     // window's own. With one, the frame is known only once the window is
     // shown; event() then fits the inside again.
-    const TRect& r = Model.Geometry();
     const QMargins f = FrameMargins();
-    const TFlagGuard applying(Applying);
     resize(r.Width - f.left() - f.right(), r.Height - f.top() - f.bottom());
     if (pos() != QPoint(r.Left, r.Top))
         move(r.Left, r.Top);
-}
-
-void TQtWindow::TakeGeometry() {
-    const QRect outer = frameGeometry();
-    Model.Move(outer.x(), outer.y());
-    Model.Resize(outer.width(), outer.height());
 }
 
 bool TQtWindow::event(QEvent* event) {
@@ -347,10 +291,10 @@ bool TQtWindow::event(QEvent* event) {
             // changed it): the outer size stays what the model says, so the
             // inside gives way.
             FrameSeen = frame;
-            ApplyMinimumSize();
-            ApplyGeometry();
-        } else if (!Applying && isVisible()) {
-            TakeGeometry();
+            Mirror.ShowWindowAgain();
+        } else if (isVisible()) {
+            const QRect outer = frameGeometry();
+            Mirror.WindowMoved({outer.x(), outer.y(), outer.width(), outer.height()});
         }
         break;
     }

@@ -1,11 +1,10 @@
-// The Qt front end of the main window: a native widget for every control of
-// the window's logic (TfrmMain), placed and styled as the control table
-// says. Every change of the model is mirrored onto its widget, every user
-// action goes into the model; the widgets hold no state of their own that
-// the logic reads.
+// The Qt front end of the main window: the toolkit's side of the mirror
+// (mirror.h). It creates a widget for each control of the window's logic,
+// shows the properties the mirror hands it, and passes the user's actions
+// back; the decisions are the mirror's.
 #pragma once
 
-#include "controls.h"
+#include "mirror.h"
 
 #include <QMargins>
 #include <QWidget>
@@ -18,19 +17,17 @@ class TfrmMain;
 class TLogWidget;
 class TQtPlatform;
 
-class TQtWindow : public QWidget, public TControlObserver {
+class TQtWindow : public QWidget, private TNativeWindow {
     Q_OBJECT
 
 public:
     TQtWindow(TfrmMain& model, TQtPlatform& platform);
     ~TQtWindow() override;
 
-    void ControlChanged(TControl& control, TChange what) override;
-
     // The widget that shows a control (nullptr for the window itself).
     QWidget* WidgetOf(const TControl& control) const;
-    TLogWidget* Memo1View() const { return Memo1; }
-    TLogWidget* Memo2View() const { return Memo2; }
+    TLogWidget* Memo1View() const;
+    TLogWidget* Memo2View() const;
     QTimer* Timer() const { return Timer1; }
 
     TfrmMain& Model;
@@ -39,26 +36,33 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void Build();
-    void Bind(TControl& control, QWidget* widget);
-    void Mirror(TControl& control, TChange what);
-    void MirrorAll(TControl& control);
-    // The model's outer rectangle and minimum size onto the native window,
-    // less the window manager's frame.
-    void ApplyGeometry();
-    void ApplyMinimumSize();
+    void CreateNative(TControl& c) override;
+    bool NestsInGroups() const override { return true; }
+    void ShowText(TControl& c, const std::string& text) override;
+    void ShowRect(TControl& c, const TRect& r, bool fitToText) override;
+    void ShowChecked(TControl& c, bool checked) override;
+    void ShowVisible(TControl& c, bool visible) override;
+    void ShowEnabled(TControl& c, bool enabled) override;
+    void ShowReadOnlyGroup(TControl& group, bool readOnly) override;
+    void ShowHint(TControl& c, const std::string& hint) override;
+    void ShowGauge(TProgressBar& bar) override;
+    void ShowTimer(TTimer& timer) override;
+    void SendToBack(TControl& c) override;
+    void ShowTitle(const std::string& title) override;
+    void ShowWindowRect(const TRect& outer) override;
+    void ShowMinSize(int width, int height) override;
+    void ShowFocus(TControl& c) override;
+    void ShowLogs(bool sideShown, int sideWidth) override;
+
     QMargins FrameMargins() const;
-    // The user moved or resized the window: the model follows.
-    void TakeGeometry();
 
     TQtPlatform& Platform;
     std::unordered_map<const TControl*, QWidget*> Widgets;
     QSplitter* Splitter1 = nullptr;
-    TLogWidget* Memo1 = nullptr;
-    TLogWidget* Memo2 = nullptr;
+    // The log beside the splitter, which comes and goes.
+    TLogWidget* SideLog = nullptr;
     QTimer* Timer1 = nullptr;
     // The frame the native size was last fitted to.
     QMargins FrameSeen;
-    // True while the model's state is put onto the widgets.
-    bool Applying = false;
+    TMirror Mirror;
 };

@@ -4,3 +4,5 @@
 
 // The program's icon. The lowest id, so that Explorer shows it for the file.
 #define IDI_FENNOX 1
+// The panel's picture, app/icons/picture.bmp (the Linux program shows it too).
+#define IDB_PICTURE 2

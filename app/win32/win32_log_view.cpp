@@ -1,7 +1,7 @@
 #include "win32_log_view.h"
 
-#include "latin1_text.h"
 #include "win32_platform.h"
+#include "win32_text.h"
 
 #include <windowsx.h>
 
@@ -13,10 +13,56 @@ namespace {
 const char* const ClassName = "FennoxLog";
 // Room left of the text, as a multi-line edit control leaves it.
 constexpr int Margin = 2;
+constexpr UINT_PTR DragScrollTimer = 1;
 
-enum TMenuCommand { MenuCut = 1, MenuCopy, MenuPaste, MenuDelete, MenuSelectAll };
+TLogKey LogKeyOf(WPARAM key) {
+    switch (key) {
+    case VK_LEFT:
+        return TLogKey::Left;
+    case VK_RIGHT:
+        return TLogKey::Right;
+    case VK_UP:
+        return TLogKey::Up;
+    case VK_DOWN:
+        return TLogKey::Down;
+    case VK_PRIOR:
+        return TLogKey::PageUp;
+    case VK_NEXT:
+        return TLogKey::PageDown;
+    case VK_HOME:
+        return TLogKey::Home;
+    case VK_END:
+        return TLogKey::End;
+    case VK_BACK:
+        return TLogKey::Backspace;
+    case VK_DELETE:
+        return TLogKey::Delete;
+    case VK_INSERT:
+        return TLogKey::Insert;
+    case VK_RETURN:
+        return TLogKey::Enter;
+    case 'A':
+        return TLogKey::A;
+    case 'C':
+        return TLogKey::C;
+    case 'V':
+        return TLogKey::V;
+    case 'X':
+        return TLogKey::X;
+    default:
+        return TLogKey::Other;
+    }
+}
 
 } // namespace
+
+std::string TWin32Clipboard::Text() const {
+    return TextFromClipboard(Owner);
+}
+
+void TWin32Clipboard::SetText(const std::string& utf8) {
+    PutTextOnClipboard(Owner, utf8);
+}
 
 void RegisterLogViewClass(HINSTANCE instance) {
     WNDCLASSA wc{};
@@ -32,7 +78,7 @@ void RegisterLogViewClass(HINSTANCE instance) {
 
 TWin32LogView::TWin32LogView(TLogModel& model, HWND parent, HFONT font, int background,
                              bool tabStop)
-    : Log(model), Font(font), Background(background) {
+    : Log(model), Input(model, Clipboard, Margin, 0), Font(font), Background(background) {
     const HINSTANCE instance =
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     RegisterLogViewClass(instance);
@@ -41,6 +87,7 @@ TWin32LogView::TWin32LogView(TLogModel& model, HWND parent, HFONT font, int back
                              10, 10, parent, nullptr, instance, nullptr);
     SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrA(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWin32LogView::Proc));
+    Clipboard.Owner = Window;
     Log.SetListener(this);
     Measure();
 }
@@ -69,7 +116,6 @@ void TWin32LogView::Measure() {
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
     RowHeight = std::max<int>(1, tm.tmHeight);
-    Ascent = tm.tmAscent;
     TLogMetrics m = Log.Metrics();
     for (int c = 0; c < 256; ++c) {
         const char shown = LogShownByte(static_cast<unsigned char>(c));
@@ -141,13 +187,14 @@ void TWin32LogView::UpdateScrollBar() {
 void TWin32LogView::PlaceCaret() {
     if (!Focused)
         return;
-    const TLogPlace place = Log.PlaceOf(Log.CaretPos());
-    const long long row = static_cast<long long>(place.Row) - static_cast<long long>(Log.TopRow());
-    if (row < 0 || row > static_cast<long long>(Log.VisibleRows())) {
+    const TLogCaretBox box = Input.CaretBox(Log.CaretPos());
+    RECT client;
+    GetClientRect(Window, &client);
+    if (box.Y < 0 || box.Y > client.bottom) {
         SetCaretPos(-100, -100);
         return;
     }
-    SetCaretPos(Margin + static_cast<int>(place.X), static_cast<int>(row) * RowHeight);
+    SetCaretPos(static_cast<int>(box.X), static_cast<int>(box.Y));
 }
 
 void TWin32LogView::Paint(HDC dc, const RECT& dirty) {
@@ -203,116 +250,29 @@ void TWin32LogView::Paint(HDC dc, const RECT& dirty) {
     DeleteDC(memory);
 }
 
-TLogPos TWin32LogView::PosAt(int x, int y) const {
-    const long long row = static_cast<long long>(Log.TopRow()) + (y < 0 ? -1 : y / RowHeight);
-    if (row < 0)
-        return Log.PosAtRow(0, 0);
-    return Log.PosAtRow(static_cast<size_t>(row), x - Margin);
-}
-
-void TWin32LogView::Copy() {
-    if (Log.HasSelection())
-        PutTextOnClipboard(Window, Latin1ToUtf8(Log.SelectedText()));
-}
-
-void TWin32LogView::Cut() {
-    if (Log.HasSelection())
-        PutTextOnClipboard(Window, Latin1ToUtf8(Log.Cut()));
-}
-
-void TWin32LogView::Paste() {
-    const std::string text = TextFromClipboard(Window);
-    if (!text.empty())
-        Log.Paste(Utf8ToLatin1(text));
-}
-
-void TWin32LogView::OnKey(WPARAM key) {
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    switch (key) {
-    case VK_LEFT:
-        Log.Move(ctrl ? TLogMove::PrevWord : TLogMove::PrevChar, shift);
-        break;
-    case VK_RIGHT:
-        Log.Move(ctrl ? TLogMove::NextWord : TLogMove::NextChar, shift);
-        break;
-    case VK_UP:
-        Log.Move(TLogMove::RowUp, shift);
-        break;
-    case VK_DOWN:
-        Log.Move(TLogMove::RowDown, shift);
-        break;
-    case VK_PRIOR:
-        Log.Move(TLogMove::PageUp, shift);
-        break;
-    case VK_NEXT:
-        Log.Move(TLogMove::PageDown, shift);
-        break;
-    case VK_HOME:
-        Log.Move(ctrl ? TLogMove::DocStart : TLogMove::LineStart, shift);
-        break;
-    case VK_END:
-        Log.Move(ctrl ? TLogMove::DocEnd : TLogMove::LineEnd, shift);
-        break;
-    case VK_DELETE:
-        if (shift)
-            Cut();
-        else
-            Log.Delete();
-        break;
-    case VK_INSERT:
-        if (ctrl)
-            Copy();
-        else if (shift)
-            Paste();
-        break;
-    default:
-        if (ctrl && key == 'A')
-            Log.SelectAll();
-        else if (ctrl && key == 'C')
-            Copy();
-        else if (ctrl && key == 'X')
-            Cut();
-        else if (ctrl && key == 'V')
-            Paste();
-        break;
-    }
-}
-
 void TWin32LogView::ShowContextMenu(int x, int y) {
     HMENU menu = CreatePopupMenu();
-    const UINT selected = Log.HasSelection() ? MF_ENABLED : MF_GRAYED;
-    AppendMenuA(menu, MF_STRING | selected, MenuCut, "&Ausschneiden");
-    AppendMenuA(menu, MF_STRING | selected, MenuCopy, "&Kopieren");
-    AppendMenuA(menu,
-                MF_STRING | (IsClipboardFormatAvailable(CF_UNICODETEXT) ? MF_ENABLED : MF_GRAYED),
-                MenuPaste, "&Einf\xFCgen");
-    AppendMenuA(menu, MF_STRING | selected, MenuDelete, "&L\xF6schen");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING | (Log.LineCount() > 0 ? MF_ENABLED : MF_GRAYED), MenuSelectAll,
-                "Alles &markieren");
+    for (const TLogMenuItem& item : Input.ContextMenu()) {
+        if (item.SeparatorBefore)
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        std::string caption = Utf8ToAnsi(item.Caption);
+        if (*item.Shortcut != '\0')
+            caption += std::string("\t") + item.Shortcut;
+        AppendMenuA(menu, MF_STRING | (item.Enabled ? MF_ENABLED : MF_GRAYED),
+                    static_cast<UINT_PTR>(item.Command) + 1, caption.c_str());
+    }
     const int command =
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, Window, nullptr);
     DestroyMenu(menu);
-    switch (command) {
-    case MenuCut:
-        Cut();
-        break;
-    case MenuCopy:
-        Copy();
-        break;
-    case MenuPaste:
-        Paste();
-        break;
-    case MenuDelete:
-        Log.DeleteSelection();
-        break;
-    case MenuSelectAll:
-        Log.SelectAll();
-        break;
-    default:
-        break;
-    }
+    if (command > 0)
+        Input.Run(static_cast<TLogCommand>(command - 1));
+}
+
+void TWin32LogView::FollowDragScrolling() {
+    if (Input.DragScrolling())
+        SetTimer(Window, DragScrollTimer, TLogViewInput::DragScrollMilliseconds, nullptr);
+    else
+        KillTimer(Window, DragScrollTimer);
 }
 
 LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -373,36 +333,31 @@ LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_MOUSEWHEEL:
-        Log.ScrollBy(-GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3);
+        Input.Wheel(static_cast<double>(GET_WHEEL_DELTA_WPARAM(wParam)) / WHEEL_DELTA);
         return 0;
     case WM_LBUTTONDOWN:
         SetFocus(Window);
         SetCapture(Window);
-        Dragging = true;
-        Log.SetCaretPos(PosAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)),
-                        (wParam & MK_SHIFT) != 0);
+        Input.Press(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
         return 0;
     case WM_MOUSEMOVE:
-        if (Dragging) {
-            const int y = GET_Y_LPARAM(lParam);
-            RECT client;
-            GetClientRect(Window, &client);
-            // Dragging past the top or the bottom scrolls.
-            if (y < 0)
-                Log.ScrollBy(-1);
-            else if (y > client.bottom)
-                Log.ScrollBy(1);
-            Log.SetCaretPos(PosAt(GET_X_LPARAM(lParam), y), true);
+        Input.Drag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        FollowDragScrolling();
+        return 0;
+    case WM_TIMER:
+        if (wParam == DragScrollTimer) {
+            Input.DragScrollTick();
+            FollowDragScrolling();
         }
         return 0;
     case WM_LBUTTONUP:
-        if (Dragging) {
-            Dragging = false;
+        Input.Release();
+        FollowDragScrolling();
+        if (GetCapture() == Window)
             ReleaseCapture();
-        }
         return 0;
     case WM_LBUTTONDBLCLK:
-        Log.SelectWordAt(PosAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+        Input.DoubleClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
     case WM_CONTEXTMENU: {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
@@ -432,30 +387,27 @@ LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_KEYDOWN:
-        OnKey(wParam);
+        Input.Key(LogKeyOf(wParam),
+                  {GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, false});
         return 0;
     case WM_CHAR: {
         // Characters in the ANSI code page, whose Western letters are the
-        // Latin-1 ones of the same value.
+        // Latin-1 ones of the same value; Backspace and Enter came as keys.
         const auto c = static_cast<unsigned char>(wParam);
-        if (c == '\b')
-            Log.Backspace();
-        else if (c == '\r')
-            Log.Enter();
-        else if (c >= 0x20 && c != 0x7F) {
+        if (c >= 0x20 && c != 0x7F) {
             const char ch = static_cast<char>(c);
-            Log.InsertText(std::string_view(&ch, 1));
+            Input.Type(std::string_view(&ch, 1));
         }
         return 0;
     }
     case WM_COPY:
-        Copy();
+        Input.Copy();
         return 0;
     case WM_CUT:
-        Cut();
+        Input.Cut();
         return 0;
     case WM_PASTE:
-        Paste();
+        Input.Paste();
         return 0;
     default:
         return DefWindowProcA(Window, msg, wParam, lParam);

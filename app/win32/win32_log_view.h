@@ -1,14 +1,23 @@
 // A log text field on Windows: a window class of our own that paints the
-// rows of a TLogModel with GDI and turns keys and mouse into the model's
-// calls. Unlike the system's multi-line edit control it holds no copy of
-// the text, so it neither slows down nor grows with a long log.
+// rows of a TLogModel with GDI and hands keys, the mouse and the menu to
+// TLogViewInput, which decides what they do. Unlike the system's multi-line
+// edit control it holds no copy of the text, so it neither slows down nor
+// grows with a long log.
 #pragma once
 
-#include "log_model.h"
+#include "log_view_input.h"
 
 #include <windows.h>
 
 #include <vector>
+
+// The Windows clipboard as the log needs it.
+class TWin32Clipboard : public TLogClipboard {
+public:
+    HWND Owner = nullptr;
+    std::string Text() const override;
+    void SetText(const std::string& utf8) override;
+};
 
 class TWin32LogView : private TLogModelListener {
 public:
@@ -21,10 +30,6 @@ public:
 
     HWND Handle() const { return Window; }
     TLogModel& Model() { return Log; }
-
-    void Copy();
-    void Cut();
-    void Paste();
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -40,18 +45,17 @@ private:
     void Paint(HDC dc, const RECT& dirty);
     void UpdateScrollBar();
     void PlaceCaret();
-    TLogPos PosAt(int x, int y) const;
-    void OnKey(WPARAM key);
     void ShowContextMenu(int x, int y);
+    void FollowDragScrolling();
 
     TLogModel& Log;
+    TWin32Clipboard Clipboard;
+    TLogViewInput Input;
     HWND Window = nullptr;
     HFONT Font;
     int Background;
     int RowHeight = 1;
-    int Ascent = 0;
     bool Focused = false;
-    bool Dragging = false;
     std::vector<TLogRowView> Rows;
     // Brought up to date at the next paint.
     bool ScrollBarStale = true;
@@ -61,6 +65,3 @@ private:
     HBITMAP Buffer = nullptr;
     LONG BufferWidth = 0, BufferHeight = 0;
 };
-
-// Registers the window class once; called before the first view is made.
-void RegisterLogViewClass(HINSTANCE instance);

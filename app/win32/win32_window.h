@@ -1,22 +1,23 @@
-// The Win32 front end of the main window: classic controls for every
-// control of the window's logic (TfrmMain), placed as the control table
-// says, in "MS Sans Serif" 8 pt, and the two logs in a window class of our
-// own. Every change of the model is mirrored onto its control, every user
-// action goes into the model.
+// The Win32 front end of the main window: the system's side of the mirror
+// (mirror.h). It creates a classic control for each control of the window's
+// logic, in "MS Sans Serif" 8 pt, the two logs in a window class of our own,
+// shows the properties the mirror hands it, and passes the user's actions
+// back; the decisions are the mirror's.
 #pragma once
 
-#include "controls.h"
+#include "mirror.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class TfrmMain;
 class TWin32LogView;
 class TWin32Platform;
 
-class TWin32Window : public TControlObserver {
+class TWin32Window : private TNativeWindow {
 public:
     TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE instance);
     ~TWin32Window();
@@ -25,7 +26,6 @@ public:
 
     HWND Handle() const { return Main; }
     void Show(int showCommand);
-    void ControlChanged(TControl& control, TChange what) override;
     HWND HandleOf(const TControl& control) const;
 
     TfrmMain& Model;
@@ -38,15 +38,27 @@ private:
     LRESULT HandleMain(UINT msg, WPARAM wParam, LPARAM lParam);
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
 
-    void Build();
+    void CreateNative(TControl& c) override;
+    bool NestsInGroups() const override { return false; }
+    void ShowText(TControl& c, const std::string& text) override;
+    void ShowRect(TControl& c, const TRect& r, bool fitToText) override;
+    void ShowChecked(TControl& c, bool checked) override;
+    void ShowVisible(TControl& c, bool visible) override;
+    void ShowEnabled(TControl& c, bool enabled) override;
+    void ShowReadOnlyGroup(TControl& group, bool readOnly) override;
+    void ShowHint(TControl& c, const std::string& hint) override;
+    void ShowGauge(TProgressBar& bar) override;
+    void ShowTimer(TTimer& timer) override;
+    void SendToBack(TControl& c) override;
+    void ShowTitle(const std::string& title) override;
+    void ShowWindowRect(const TRect& outer) override;
+    void ShowMinSize(int width, int height) override;
+    void ShowFocus(TControl& c) override;
+    void ShowLogs(bool sideShown, int sideWidth) override;
+
     HWND Create(TControl& control, const char* className, DWORD style, DWORD exStyle = 0);
-    void Mirror(TControl& control, TChange what);
-    // The control's place in the panel: its own place plus its parents'.
-    RECT PanelRect(const TControl& control) const;
     void LayOut();
-    void ApplyGeometry();
     void TakeGeometry();
-    void AddTooltip(HWND control, const std::string& hint);
 
     TWin32Platform& Platform;
     HINSTANCE Instance;
@@ -58,20 +70,13 @@ private:
     HFONT BoldFont = nullptr;
     HFONT MonitorFont = nullptr;
     HBITMAP Picture = nullptr;
-    std::unique_ptr<TWin32LogView> Memo1;
-    std::unique_ptr<TWin32LogView> Memo2;
+    std::vector<std::unique_ptr<TWin32LogView>> Logs;
     std::unordered_map<const TControl*, HWND> Handles;
     std::unordered_map<HWND, TControl*> Controls;
-    // The controls with a checked state or a text, by kind: only these
-    // mirror those changes.
-    std::unordered_map<const TControl*, TCheckBox*> CheckBoxes;
-    std::unordered_map<const TControl*, TRadioButton*> Radios;
-    std::unordered_map<const TControl*, TEdit*> Edits;
-    int Memo2Width;
-    bool Applying = false;
+    TTimer* ReceiveTimer = nullptr;
+    bool SideShown = false;
+    int SideWidth = 0;
     bool DraggingSplitter = false;
     int DragStartX = 0, DragStartWidth = 0;
+    TMirror Mirror;
 };
-
-// Draws the program's own 200 x 32 picture: a stretch of track with the name.
-HBITMAP DrawFennoxPicture(HDC dc);

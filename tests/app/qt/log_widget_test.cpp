@@ -3,7 +3,6 @@
 // keys, the mouse, the menu and the clipboard into the model's commands. What
 // those commands do is tested with the model.
 #include "log_model.h"
-#include "log_view.h"
 #include "log_widget.h"
 #include "window_fixture.h"
 
@@ -378,46 +377,6 @@ TEST_F(LogWidgetTest, RightClickOpensTheMenu) {
     }));
     EXPECT_EQ(menu->actions().size(), 6);
     menu->close();
-}
-
-// --- The log view the window uses ---------------------------------------------------
-
-TEST(LogView, WritesItsModelToADeviceAsUtf8WithCrLf) {
-    TLogView view(nullptr);
-    QBuffer empty;
-    empty.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(view.WriteTo(empty));
-    EXPECT_EQ(empty.data().size(), 0);
-    view.AppendLatin1("Pr\xE4"
-                      "ambel: 111");
-    view.Model().AppendLatin1("");
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(view.WriteTo(buffer));
-    EXPECT_EQ(buffer.data().toStdString(), "Pr\xC3\xA4"
-                                           "ambel: 111\r\n\r\n");
-    // A device that cannot be written reports failure.
-    QBuffer closed;
-    EXPECT_FALSE(view.WriteTo(closed));
-    EXPECT_EQ(view.LineCount(), 2);
-    EXPECT_EQ(view.Lines(), (QStringList{QString::fromUtf8("Pr\xC3\xA4"
-                                                           "ambel: 111"),
-                                         ""}));
-}
-
-TEST(LogView, TheWidgetGoesWithTheViewOrBeforeIt) {
-    auto parent = std::make_unique<QWidget>();
-    auto view = std::make_unique<TLogView>(parent.get());
-    QPointer<QWidget> widget = view->Widget();
-    ASSERT_EQ(widget->parentWidget(), parent.get());
-    view.reset();
-    EXPECT_TRUE(widget.isNull());
-    // The parent may also take the widget first.
-    view = std::make_unique<TLogView>(parent.get());
-    parent.reset();
-    view->AppendLatin1("noch da");
-    EXPECT_EQ(view->LineCount(), 1);
-    view.reset();
 }
 
 // --- In the window -----------------------------------------------------------

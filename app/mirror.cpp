@@ -1,0 +1,195 @@
+#include "mirror.h"
+
+#include <utility>
+
+TMirror::TMirror(TForm& form, std::vector<TControl*> controls, TNativeWindow& native)
+    : Form(form), Controls(std::move(controls)), Native(native) {}
+
+TMirror::~TMirror() {
+    Form.SetObserver(nullptr);
+    for (TControl* c : Controls)
+        c->SetObserver(nullptr);
+}
+
+void TMirror::Build() {
+    const TFlagGuard applying(IsApplying);
+    for (TControl* c : Controls)
+        Native.CreateNative(*c);
+    // A group box's frame goes beneath the controls laid on it.
+    for (TControl* c : Controls) {
+        if (c->Kind() == TControlKind::GroupBox)
+            Native.SendToBack(*c);
+    }
+    for (TControl* c : Controls) {
+        for (TChange what : EveryStateChange)
+            Show(*c, what);
+    }
+    for (TChange what : {TChange::Caption, TChange::MinSize, TChange::Geometry})
+        ShowForm(what);
+    ShowLogs();
+    Form.SetObserver(this);
+    for (TControl* c : Controls)
+        c->SetObserver(this);
+}
+
+void TMirror::ControlChanged(TControl& control, TChange what) {
+    const TFlagGuard applying(IsApplying);
+    if (&control == &Form)
+        ShowForm(what);
+    else
+        Show(control, what);
+}
+
+void TMirror::ShowForm(TChange what) {
+    switch (what) {
+    case TChange::Caption:
+        Native.ShowTitle(Form.Caption());
+        break;
+    case TChange::Geometry:
+        Native.ShowWindowRect(Form.Geometry());
+        break;
+    case TChange::MinSize:
+        Native.ShowMinSize(Form.MinWidth(), Form.MinHeight());
+        break;
+    case TChange::Focus:
+        if (Form.Focused() != nullptr)
+            Native.ShowFocus(*Form.Focused());
+        break;
+    default:
+        break;
+    }
+}
+
+void TMirror::ShowLogs() {
+    // The side log is the one after the splitter; both come and go together.
+    const TControl* splitter = nullptr;
+    for (const TControl* c : Controls) {
+        if (c->Kind() == TControlKind::Splitter) {
+            splitter = c;
+        } else if (splitter != nullptr && c->Kind() == TControlKind::Memo) {
+            Native.ShowLogs(splitter->Visible() && c->Visible(), c->Geometry().Width);
+            return;
+        }
+    }
+}
+
+TRect TMirror::NativeRect(const TControl& control) const {
+    TRect r = control.Geometry();
+    if (Native.NestsInGroups())
+        return r;
+    for (const TControl* p = control.Parent(); p != nullptr && p->Kind() == TControlKind::GroupBox;
+         p = p->Parent()) {
+        r.Left += p->Geometry().Left;
+        r.Top += p->Geometry().Top;
+    }
+    return r;
+}
+
+void TMirror::Show(TControl& c, TChange what) {
+    switch (c.Kind()) {
+    case TControlKind::Timer:
+        if (what == TChange::Timer)
+            Native.ShowTimer(static_cast<TTimer&>(c));
+        return;
+    case TControlKind::Memo:
+    case TControlKind::Splitter:
+        // Placed by the window's own layout beside the panel.
+        if (what == TChange::Visible)
+            ShowLogs();
+        return;
+    case TControlKind::Panel:
+    case TControlKind::Form:
+        return;
+    default:
+        break;
+    }
+    // A label as wide as 0 takes the size of its caption.
+    const bool fitToText = c.Kind() == TControlKind::Label && c.Geometry().Width == 0;
+    switch (what) {
+    case TChange::Enabled:
+        if (c.Kind() == TControlKind::GroupBox)
+            Native.ShowReadOnlyGroup(c, !c.Enabled());
+        else
+            Native.ShowEnabled(c, c.Enabled());
+        break;
+    case TChange::Visible:
+        Native.ShowVisible(c, c.Visible());
+        break;
+    case TChange::Caption:
+        if (c.Kind() == TControlKind::Edit || c.Kind() == TControlKind::Picture ||
+            c.Kind() == TControlKind::ProgressBar)
+            break;
+        Native.ShowText(c, c.Caption());
+        if (fitToText)
+            Native.ShowRect(c, NativeRect(c), true);
+        break;
+    case TChange::Text:
+        if (c.Kind() == TControlKind::Edit)
+            Native.ShowText(c, static_cast<TEdit&>(c).Text());
+        break;
+    case TChange::Hint:
+        Native.ShowHint(c, c.Hint());
+        break;
+    case TChange::Geometry:
+        Native.ShowRect(c, NativeRect(c), fitToText);
+        break;
+    case TChange::Checked:
+        if (c.Kind() == TControlKind::CheckBox)
+            Native.ShowChecked(c, static_cast<TCheckBox&>(c).Checked());
+        else if (c.Kind() == TControlKind::RadioButton)
+            Native.ShowChecked(c, static_cast<TRadioButton&>(c).Checked());
+        break;
+    case TChange::Gauge:
+        if (c.Kind() == TControlKind::ProgressBar)
+            Native.ShowGauge(static_cast<TProgressBar&>(c));
+        break;
+    default:
+        break;
+    }
+}
+
+void TMirror::Clicked(TControl& control) {
+    if (IsApplying)
+        return;
+    switch (control.Kind()) {
+    case TControlKind::Button:
+    case TControlKind::Picture:
+        static_cast<TButton&>(control).Click();
+        break;
+    case TControlKind::CheckBox:
+        static_cast<TCheckBox&>(control).Click();
+        break;
+    case TControlKind::RadioButton:
+        static_cast<TRadioButton&>(control).Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMirror::Toggled(TControl& control, bool checked) {
+    if (IsApplying)
+        return;
+    if (control.Kind() == TControlKind::CheckBox)
+        static_cast<TCheckBox&>(control).SetChecked(checked);
+    else if (control.Kind() == TControlKind::RadioButton && checked)
+        static_cast<TRadioButton&>(control).SetChecked(true);
+}
+
+void TMirror::Edited(TControl& control, const std::string& text) {
+    if (!IsApplying && control.Kind() == TControlKind::Edit)
+        static_cast<TEdit&>(control).SetText(text);
+}
+
+void TMirror::ShowWindowAgain() {
+    const TFlagGuard applying(IsApplying);
+    ShowForm(TChange::MinSize);
+    ShowForm(TChange::Geometry);
+}
+
+void TMirror::WindowMoved(const TRect& outer) {
+    if (IsApplying)
+        return;
+    Form.Move(outer.Left, outer.Top);
+    Form.Resize(outer.Width, outer.Height);
+}
