@@ -2,6 +2,8 @@
 
 #include "control_defs.h"
 
+#include <algorithm>
+
 TPanelLayout ControlSizes() {
     TPanelLayout l;
     l.btnCheck = MainControlDef("btnCheck").Rect;
@@ -50,5 +52,21 @@ TPanelLayout ArrangeLayout(TPanelLayout l) {
     l.WindowHeight = l.GroupBoxAnzeige1.Top + l.GroupBoxAnzeige1.Height + l.GroupBoxFilter.Height +
                      l.GroupBoxAnzeigeSchalt.Height + l.GroupBoxAnzeigeLok.Height +
                      l.Image1.Height + l.btnClose.Height + 90;
+    return l;
+}
+
+TLogsLayout ArrangeLogs(int width, int height, int panelWidth, int splitterWidth, bool sideShown,
+                        int sideWidth) {
+    TLogsLayout l;
+    if (!sideShown) {
+        l.First = {panelWidth, 0, std::max(0, width - panelWidth), height};
+        return l;
+    }
+    // Neither log shrinks below 20 pixels while the window has room for it.
+    l.SideWidth = std::clamp(sideWidth, 20, std::max(20, width - panelWidth - splitterWidth - 20));
+    const int first = std::max(0, width - panelWidth - splitterWidth - l.SideWidth);
+    l.First = {panelWidth, 0, first, height};
+    l.Splitter = {panelWidth + first, 0, splitterWidth, height};
+    l.Side = {panelWidth + first + splitterWidth, 0, l.SideWidth, height};
     return l;
 }

@@ -29,3 +29,15 @@ TPanelLayout ControlSizes();
 
 // Fills in the computed tops, lefts, the gauge's width and the window height.
 TPanelLayout ArrangeLayout(TPanelLayout sizes);
+
+// Where the logs go in a window whose inside is width x height, beside the
+// panel: the first log fills what the others leave; the side log (when
+// shown) keeps sideWidth, within what the window leaves it, with the
+// splitter to its left.
+struct TLogsLayout {
+    TRect First, Splitter, Side;
+    // The side log's width, kept within what the window leaves.
+    int SideWidth = 0;
+};
+TLogsLayout ArrangeLogs(int width, int height, int panelWidth, int splitterWidth, bool sideShown,
+                        int sideWidth);

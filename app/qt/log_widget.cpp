@@ -25,48 +25,29 @@ constexpr int LeftMargin = 4;
 constexpr int RightMargin = 4;
 constexpr int TopMargin = 2;
 
-QChar Shown(char c) {
-    return QChar(LogShownChar(static_cast<unsigned char>(c)));
-}
-
 TLogKey LogKeyOf(int key) {
-    switch (key) {
-    case Qt::Key_Left:
-        return TLogKey::Left;
-    case Qt::Key_Right:
-        return TLogKey::Right;
-    case Qt::Key_Up:
-        return TLogKey::Up;
-    case Qt::Key_Down:
-        return TLogKey::Down;
-    case Qt::Key_PageUp:
-        return TLogKey::PageUp;
-    case Qt::Key_PageDown:
-        return TLogKey::PageDown;
-    case Qt::Key_Home:
-        return TLogKey::Home;
-    case Qt::Key_End:
-        return TLogKey::End;
-    case Qt::Key_Backspace:
-        return TLogKey::Backspace;
-    case Qt::Key_Delete:
-        return TLogKey::Delete;
-    case Qt::Key_Insert:
-        return TLogKey::Insert;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return TLogKey::Enter;
-    case Qt::Key_A:
-        return TLogKey::A;
-    case Qt::Key_C:
-        return TLogKey::C;
-    case Qt::Key_V:
-        return TLogKey::V;
-    case Qt::Key_X:
-        return TLogKey::X;
-    default:
-        return TLogKey::Other;
+    static const std::pair<int, TLogKey> keys[] = {{Qt::Key_Left, TLogKey::Left},
+                                                   {Qt::Key_Right, TLogKey::Right},
+                                                   {Qt::Key_Up, TLogKey::Up},
+                                                   {Qt::Key_Down, TLogKey::Down},
+                                                   {Qt::Key_PageUp, TLogKey::PageUp},
+                                                   {Qt::Key_PageDown, TLogKey::PageDown},
+                                                   {Qt::Key_Home, TLogKey::Home},
+                                                   {Qt::Key_End, TLogKey::End},
+                                                   {Qt::Key_Backspace, TLogKey::Backspace},
+                                                   {Qt::Key_Delete, TLogKey::Delete},
+                                                   {Qt::Key_Insert, TLogKey::Insert},
+                                                   {Qt::Key_Return, TLogKey::Enter},
+                                                   {Qt::Key_Enter, TLogKey::Enter},
+                                                   {Qt::Key_A, TLogKey::A},
+                                                   {Qt::Key_C, TLogKey::C},
+                                                   {Qt::Key_V, TLogKey::V},
+                                                   {Qt::Key_X, TLogKey::X}};
+    for (const auto& [qt, log] : keys) {
+        if (qt == key)
+            return log;
     }
+    return TLogKey::Other;
 }
 
 TLogKeyMods ModsOf(const QKeyEvent* e) {
@@ -98,17 +79,44 @@ const char* ActionName(TLogCommand command) {
 
 } // namespace
 
-std::string TQtClipboard::Text() const {
-    return QApplication::clipboard()->text().toUtf8().toStdString();
-}
+// Draws the view's rows with a painter.
+class TQtCanvas : public TLogCanvas {
+public:
+    TQtCanvas(QPainter& painter, const QPalette& palette, int ascent)
+        : Painter(painter), Palette(palette), Ascent(ascent) {}
+    void Fill(double x, double y, double width, double height, TLogInk ink) override {
+        Painter.fillRect(QRectF(x, y, width, height), ColorOf(ink));
+    }
+    void Text(double x, double y, std::string_view latin1, TLogInk ink) override {
+        Shown.resize(static_cast<qsizetype>(latin1.size()));
+        for (size_t i = 0; i < latin1.size(); ++i)
+            Shown[static_cast<qsizetype>(i)] =
+                QChar(LogShownChar(static_cast<unsigned char>(latin1[i])));
+        Painter.setPen(ColorOf(ink));
+        Painter.drawText(QPointF(x, y + Ascent), Shown);
+    }
 
-void TQtClipboard::SetText(const std::string& utf8) {
-    QApplication::clipboard()->setText(
-        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-}
+private:
+    QColor ColorOf(TLogInk ink) const {
+        switch (ink) {
+        case TLogInk::SelectedText:
+            return Palette.color(QPalette::HighlightedText);
+        case TLogInk::Selection:
+            return Palette.color(QPalette::Highlight);
+        case TLogInk::Text:
+            break;
+        }
+        return Palette.color(QPalette::Text);
+    }
+
+    QPainter& Painter;
+    const QPalette& Palette;
+    int Ascent;
+    QString Shown;
+};
 
 TLogWidget::TLogWidget(TLogModel& model, QWidget* parent)
-    : QAbstractScrollArea(parent), Log(model), Input(model, Clipboard, LeftMargin, TopMargin) {
+    : QAbstractScrollArea(parent), View(model, *this, LeftMargin, TopMargin) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
@@ -119,77 +127,85 @@ TLogWidget::TLogWidget(TLogModel& model, QWidget* parent)
     verticalScrollBar()->setSingleStep(1);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!Mirroring)
-            Log.ScrollTo(static_cast<size_t>(std::max(0, value)));
+            Model().ScrollTo(static_cast<size_t>(std::max(0, value)));
     });
-    MeasureFont();
-    Log.SetListener(this);
-    Log.SetMetrics(ViewMetrics());
-    LogScrolled();
+    Measure();
 }
 
-TLogWidget::~TLogWidget() {
-    Log.SetListener(nullptr);
-}
+TLogWidget::~TLogWidget() = default;
 
 // --- Font and view size ---------------------------------------------------
 
-void TLogWidget::MeasureFont() {
+void TLogWidget::Measure() {
     // No kerning and no ligatures, so a row is as wide as the sum of its
-    // characters and the model's arithmetic matches what is painted.
+    // characters and the view's arithmetic matches what is painted.
     DrawFont = font();
     DrawFont.setKerning(false);
     DrawFont.setStyleStrategy(
         QFont::StyleStrategy(DrawFont.styleStrategy() | QFont::PreferNoShaping));
     const QFontMetricsF fm(DrawFont);
+    TLogMetrics m;
     for (int c = 0; c < 256; ++c)
-        Measured.Advances[static_cast<size_t>(c)] =
-            fm.horizontalAdvance(Shown(static_cast<char>(c)));
-    Measured.FixedPitch = Measured.AllAdvancesEqual();
-    Measured.RowHeight = std::max(1, static_cast<int>(std::ceil(fm.lineSpacing())));
+        m.Advances[static_cast<size_t>(c)] =
+            fm.horizontalAdvance(QChar(LogShownChar(static_cast<unsigned char>(c))));
+    m.FixedPitch = m.AllAdvancesEqual();
+    m.RowHeight = std::max(1, static_cast<int>(std::ceil(fm.lineSpacing())));
     Ascent = static_cast<int>(std::ceil(fm.ascent()));
-}
-
-TLogMetrics TLogWidget::ViewMetrics() const {
-    TLogMetrics m = Measured;
     m.WrapWidth = std::max(1, viewport()->width() - LeftMargin - RightMargin);
     m.ViewHeight = viewport()->height() - TopMargin;
-    return m;
+    View.SetMetrics(m);
 }
 
 void TLogWidget::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::FontChange) {
-        MeasureFont();
-        Log.SetMetrics(ViewMetrics());
-        viewport()->update();
-    }
+    if (e->type() == QEvent::FontChange)
+        Measure();
     QAbstractScrollArea::changeEvent(e);
 }
 
 void TLogWidget::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
-    Log.SetMetrics(ViewMetrics());
+    Measure();
 }
 
-// --- What the model says -----------------------------------------------------
+// --- What the view asks of the toolkit ------------------------------------------
 
-void TLogWidget::LogRowsChanged(size_t firstRow) {
-    // Rows below the view need no painting.
-    if (firstRow < Log.TopRow() + Log.VisibleRows() + 1)
-        viewport()->update();
+std::string TLogWidget::ClipboardText() const {
+    return QApplication::clipboard()->text().toUtf8().toStdString();
 }
 
-void TLogWidget::LogScrolled() {
+void TLogWidget::SetClipboardText(const std::string& utf8) {
+    QApplication::clipboard()->setText(
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void TLogWidget::Invalidate(double fromY) {
+    const QRect all = viewport()->rect();
+    viewport()->update(all.adjusted(0, std::max(0, static_cast<int>(fromY)), 0, 0));
+}
+
+void TLogWidget::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
     Mirroring = true;
     QScrollBar* bar = verticalScrollBar();
-    bar->setPageStep(static_cast<int>(std::min<size_t>(Log.VisibleRows(), INT_MAX)));
-    bar->setRange(0, static_cast<int>(std::min<size_t>(Log.MaxTopRow(), INT_MAX)));
-    bar->setValue(static_cast<int>(std::min<size_t>(Log.TopRow(), INT_MAX)));
+    bar->setPageStep(static_cast<int>(std::min<size_t>(page, INT_MAX)));
+    bar->setRange(0, static_cast<int>(std::min<size_t>(maxTop, INT_MAX)));
+    bar->setValue(static_cast<int>(std::min<size_t>(top, INT_MAX)));
     Mirroring = false;
 }
 
-void TLogWidget::LogCaretMoved() {
-    RestartBlink();
-    viewport()->update();
+void TLogWidget::CaretMoved() {
+    CaretOn = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        BlinkTimer.start(flash / 2, this);
+    else
+        BlinkTimer.stop();
+}
+
+void TLogWidget::RunDragTimer(bool running) {
+    if (running)
+        ScrollTimer.start(TLogView::DragScrollMilliseconds, this);
+    else
+        ScrollTimer.stop();
 }
 
 void TLogWidget::scrollContentsBy(int, int) {
@@ -200,7 +216,7 @@ void TLogWidget::scrollContentsBy(int, int) {
 
 QMenu* TLogWidget::CreateContextMenu(QWidget* parent) {
     auto* menu = new QMenu(parent);
-    for (const TLogMenuItem& item : Input.ContextMenu()) {
+    for (const TLogMenuItem& item : View.ContextMenu()) {
         if (item.SeparatorBefore)
             menu->addSeparator();
         QAction* a = menu->addAction(QString::fromUtf8(item.Caption));
@@ -208,7 +224,7 @@ QMenu* TLogWidget::CreateContextMenu(QWidget* parent) {
         a->setShortcut(ShortcutOf(item.Command));
         a->setEnabled(item.Enabled);
         const TLogCommand command = item.Command;
-        connect(a, &QAction::triggered, this, [this, command] { Input.Run(command); });
+        connect(a, &QAction::triggered, this, [this, command] { View.Run(command); });
     }
     return menu;
 }
@@ -232,7 +248,7 @@ bool TLogWidget::event(QEvent* e) {
 }
 
 void TLogWidget::keyPressEvent(QKeyEvent* e) {
-    if (Input.Key(LogKeyOf(e->key()), ModsOf(e)))
+    if (View.Key(LogKeyOf(e->key()), ModsOf(e)))
         return;
     const QString text = e->text();
     const bool typing = !text.isEmpty() && !(e->modifiers() & Qt::ControlModifier) &&
@@ -240,7 +256,7 @@ void TLogWidget::keyPressEvent(QKeyEvent* e) {
                         std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
     if (typing) {
         const QByteArray utf8 = text.toUtf8();
-        Input.Type(
+        View.Type(
             Utf8ToLatin1(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))));
         return;
     }
@@ -252,38 +268,28 @@ void TLogWidget::mousePressEvent(QMouseEvent* e) {
         QAbstractScrollArea::mousePressEvent(e);
         return;
     }
-    Input.Press(e->position().x(), e->position().y(), e->modifiers() & Qt::ShiftModifier);
+    View.Press(e->position().x(), e->position().y(), e->modifiers() & Qt::ShiftModifier);
 }
 
 void TLogWidget::mouseMoveEvent(QMouseEvent* e) {
     if (!(e->buttons() & Qt::LeftButton))
         return;
-    Input.Drag(e->position().x(), e->position().y());
-    FollowDragScrolling();
+    View.Drag(e->position().x(), e->position().y());
 }
 
 void TLogWidget::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) {
-        Input.Release();
-        FollowDragScrolling();
-    }
+    if (e->button() == Qt::LeftButton)
+        View.Release();
 }
 
 void TLogWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton)
-        Input.DoubleClick(e->position().x(), e->position().y());
+        View.DoubleClick(e->position().x(), e->position().y());
 }
 
 void TLogWidget::wheelEvent(QWheelEvent* e) {
-    Input.Wheel(e->angleDelta().y() / 120.0);
+    View.Wheel(e->angleDelta().y() / 120.0);
     e->accept();
-}
-
-void TLogWidget::FollowDragScrolling() {
-    if (Input.DragScrolling() && !ScrollTimer.isActive())
-        ScrollTimer.start(TLogViewInput::DragScrollMilliseconds, this);
-    else if (!Input.DragScrolling())
-        ScrollTimer.stop();
 }
 
 void TLogWidget::contextMenuEvent(QContextMenuEvent* e) {
@@ -295,7 +301,7 @@ void TLogWidget::contextMenuEvent(QContextMenuEvent* e) {
 // --- Caret blinking --------------------------------------------------------------
 
 void TLogWidget::focusInEvent(QFocusEvent* e) {
-    RestartBlink();
+    CaretMoved();
     viewport()->update();
     QAbstractScrollArea::focusInEvent(e);
 }
@@ -307,22 +313,12 @@ void TLogWidget::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
 }
 
-void TLogWidget::RestartBlink() {
-    CaretOn = true;
-    const int flash = QApplication::cursorFlashTime();
-    if (hasFocus() && flash > 0)
-        BlinkTimer.start(flash / 2, this);
-    else
-        BlinkTimer.stop();
-}
-
 void TLogWidget::timerEvent(QTimerEvent* e) {
     if (e->timerId() == BlinkTimer.timerId()) {
         CaretOn = !CaretOn;
         viewport()->update();
     } else if (e->timerId() == ScrollTimer.timerId()) {
-        Input.DragScrollTick();
-        FollowDragScrolling();
+        View.DragScrollTick();
     } else {
         QAbstractScrollArea::timerEvent(e);
     }
@@ -333,49 +329,12 @@ void TLogWidget::timerEvent(QTimerEvent* e) {
 void TLogWidget::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     p.setFont(DrawFont);
-    const QPalette& pal = palette();
-    const QColor textColor = pal.color(QPalette::Text);
-    const QColor highText = pal.color(QPalette::HighlightedText);
-    const QColor highBack = pal.color(QPalette::Highlight);
-    const int rowHeight = Log.Metrics().RowHeight;
-    const int room = viewport()->height() - TopMargin;
-
-    Log.RowsInView(room > 0 ? static_cast<size_t>((room + rowHeight - 1) / rowHeight) : 0, Rows);
-    QString shown;
-    int y = TopMargin;
-    for (const TLogRowView& row : Rows) {
-        shown.resize(static_cast<qsizetype>(row.Text.size()));
-        for (size_t i = 0; i < row.Text.size(); ++i)
-            shown[static_cast<qsizetype>(i)] = Shown(row.Text[i]);
-        const qreal baseline = y + Ascent;
-        if (row.SelectedFrom >= row.SelectedTo) {
-            p.setPen(textColor);
-            p.drawText(QPointF(LeftMargin, baseline), shown);
-        } else {
-            const qreal x0 = LeftMargin + row.SelectedLeft;
-            const qreal x1 = LeftMargin + row.SelectedRight;
-            const auto from = static_cast<qsizetype>(row.SelectedFrom);
-            const auto to = static_cast<qsizetype>(row.SelectedTo);
-            p.fillRect(QRectF(x0, y, x1 - x0, rowHeight), highBack);
-            p.setPen(textColor);
-            p.drawText(QPointF(LeftMargin, baseline), shown.left(from));
-            p.drawText(QPointF(x1, baseline), shown.mid(to));
-            p.setPen(highText);
-            p.drawText(QPointF(x0, baseline), shown.mid(from, to - from));
-        }
-        // A selected line end shows as one highlighted blank after the text.
-        if (row.LineEndSelected)
-            p.fillRect(QRectF(LeftMargin + row.Width, y, Log.Metrics().Advances[' '], rowHeight),
-                       highBack);
-        y += rowHeight;
-    }
-
-    if (CaretOn && hasFocus())
-        p.fillRect(CaretRect(Log.CaretPos()), textColor);
+    TQtCanvas canvas(p, palette(), Ascent);
+    View.Paint(canvas, viewport()->height(), CaretOn && hasFocus());
 }
 
 QRect TLogWidget::CaretRect(TLogPos pos) const {
-    const TLogCaretBox box = Input.CaretBox(pos);
+    const TLogCaretBox box = View.CaretBox(pos);
     return QRect(static_cast<int>(std::lround(box.X)), static_cast<int>(std::lround(box.Y)), 1,
                  box.Height);
 }

@@ -1,27 +1,18 @@
 // The text field under both logs, in Qt: a scroll area that shows a
-// TLogModel. It measures its font for the model's wrapping, paints the rows
-// in view, and hands keys, the mouse and the menu to TLogViewInput, which
-// decides what they do; the text itself lives only in the model.
+// TLogModel through a TLogView. It measures its font, paints when asked and
+// hands keys, the mouse and the menu to the view, which decides what they do;
+// the text itself lives only in the model.
 #pragma once
 
-#include "log_view_input.h"
+#include "log_view.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QFont>
 
-#include <vector>
-
 class QMenu;
 
-// Qt's clipboard as the log needs it.
-class TQtClipboard : public TLogClipboard {
-public:
-    std::string Text() const override;
-    void SetText(const std::string& utf8) override;
-};
-
-class TLogWidget : public QAbstractScrollArea, private TLogModelListener {
+class TLogWidget : public QAbstractScrollArea, private TLogSurface {
     Q_OBJECT
 
 public:
@@ -29,11 +20,11 @@ public:
     explicit TLogWidget(TLogModel& model, QWidget* parent = nullptr);
     ~TLogWidget() override;
 
-    TLogModel& Model() const { return Log; }
+    TLogModel& Model() const { return View.Model(); }
 
-    void Copy() { Input.Copy(); }
-    void Cut() { Input.Cut(); }
-    void Paste() { Input.Paste(); }
+    void Copy() { View.Copy(); }
+    void Cut() { View.Cut(); }
+    void Paste() { View.Paste(); }
 
     // The editing menu of the right mouse button; the caller owns it.
     QMenu* CreateContextMenu(QWidget* parent = nullptr);
@@ -59,28 +50,23 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void LogRowsChanged(size_t firstRow) override;
-    void LogScrolled() override;
-    void LogCaretMoved() override;
+    std::string ClipboardText() const override;
+    void SetClipboardText(const std::string& utf8) override;
+    void Invalidate(double fromY) override;
+    void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
+    void CaretMoved() override;
+    void RunDragTimer(bool running) override;
 
-    void MeasureFont();
-    // The measured font with the viewport's size.
-    TLogMetrics ViewMetrics() const;
-    void RestartBlink();
-    void FollowDragScrolling();
+    // Measures the font and the viewport for the view.
+    void Measure();
 
-    TLogModel& Log;
-    TQtClipboard Clipboard;
-    TLogViewInput Input;
+    TLogView View;
     QFont DrawFont;
-    TLogMetrics Measured;
     int Ascent = 0;
     // Set while the scroll bar is made to show the model's position, so its
     // signals do not scroll the model back.
     bool Mirroring = false;
-
     bool CaretOn = false;
     QBasicTimer BlinkTimer;
     QBasicTimer ScrollTimer;
-    std::vector<TLogRowView> Rows;
 };

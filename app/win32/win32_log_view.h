@@ -1,25 +1,15 @@
-// A log text field on Windows: a window class of our own that paints the
-// rows of a TLogModel with GDI and hands keys, the mouse and the menu to
-// TLogViewInput, which decides what they do. Unlike the system's multi-line
-// edit control it holds no copy of the text, so it neither slows down nor
-// grows with a long log.
+// A log text field on Windows: a window class of our own that shows a
+// TLogModel through a TLogView. It measures its font, paints with GDI when
+// asked and hands keys, the mouse and the menu to the view, which decides
+// what they do. Unlike the system's multi-line edit control it holds no copy
+// of the text, so it neither slows down nor grows with a long log.
 #pragma once
 
-#include "log_view_input.h"
+#include "log_view.h"
 
 #include <windows.h>
 
-#include <vector>
-
-// The Windows clipboard as the log needs it.
-class TWin32Clipboard : public TLogClipboard {
-public:
-    HWND Owner = nullptr;
-    std::string Text() const override;
-    void SetText(const std::string& utf8) override;
-};
-
-class TWin32LogView : private TLogModelListener {
+class TWin32LogView : private TLogSurface {
 public:
     // Creates the window as a child of parent; background in the system's
     // colour of that index (COLOR_WINDOW, COLOR_INFOBK).
@@ -29,39 +19,34 @@ public:
     TWin32LogView& operator=(const TWin32LogView&) = delete;
 
     HWND Handle() const { return Window; }
-    TLogModel& Model() { return Log; }
+    TLogModel& Model() { return View.Model(); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
-    void LogRowsChanged(size_t firstRow) override;
-    void LogScrolled() override;
-    void LogCaretMoved() override;
+    std::string ClipboardText() const override;
+    void SetClipboardText(const std::string& utf8) override;
+    void Invalidate(double fromY) override;
+    void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
+    void CaretMoved() override;
+    void RunDragTimer(bool running) override;
 
-    // Marks the rows from firstRow on (in the text) for the next paint.
-    void Invalidate(size_t firstRow);
     void Measure();
-    void Paint(HDC dc, const RECT& dirty);
-    void UpdateScrollBar();
-    void PlaceCaret();
+    void Paint();
     void ShowContextMenu(int x, int y);
-    void FollowDragScrolling();
 
-    TLogModel& Log;
-    TWin32Clipboard Clipboard;
-    TLogViewInput Input;
     HWND Window = nullptr;
+    TLogView View;
     HFONT Font;
     int Background;
-    int RowHeight = 1;
     bool Focused = false;
-    std::vector<TLogRowView> Rows;
     // Brought up to date at the next paint.
+    SCROLLINFO Bar{};
     bool ScrollBarStale = true;
     bool CaretStale = true;
     bool RepaintPending = false;
-    size_t DirtyFromRow = 0;
+    LONG DirtyFrom = 0;
     HBITMAP Buffer = nullptr;
-    LONG BufferWidth = 0, BufferHeight = 0;
+    SIZE BufferSize{};
 };

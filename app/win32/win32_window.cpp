@@ -25,13 +25,12 @@ TWin32Window* WindowOf(HWND hwnd) {
 
 // withIcon: the program's icon in the title bar, the taskbar and Alt+Tab;
 // only the main window's class has it.
-void Register(HINSTANCE instance, const char* name, WNDPROC proc, LPCSTR cursor,
-              bool withIcon = false) {
+void Register(HINSTANCE instance, const char* name, LPCSTR cursor, bool withIcon = false) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, name, &wc))
         return;
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = &TWin32Window::Proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, cursor);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -60,9 +59,9 @@ HFONT MakeFont(const char* face, bool bold) {
 
 TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE instance)
     : Model(model), Platform(platform), Instance(instance), Mirror(model, model.Controls(), *this) {
-    Register(Instance, MainClass, MainProc, IDC_ARROW, true);
-    Register(Instance, PanelClass, PanelProc, IDC_ARROW);
-    Register(Instance, SplitterClass, SplitterProc, IDC_SIZEWE);
+    Register(Instance, MainClass, IDC_ARROW, true);
+    Register(Instance, PanelClass, IDC_ARROW);
+    Register(Instance, SplitterClass, IDC_SIZEWE);
     ControlFont = MakeFont("MS Sans Serif", false);
     BoldFont = MakeFont("MS Sans Serif", true);
     MonitorFont = MakeFont("Courier", false);
@@ -305,33 +304,16 @@ void TWin32Window::LayOut() {
         return;
     RECT client;
     GetClientRect(Main, &client);
-    const int w = client.right, h = client.bottom;
-    const int panel = Model.Panel1.Geometry().Width;
-    const int splitter = Model.Splitter1.Geometry().Width;
-    HWND first = Logs.front()->Handle();
-    HWND side = Logs.back()->Handle();
-    MoveWindow(Panel, 0, 0, panel, h, TRUE);
-    if (SideShown) {
-        SideWidth = std::clamp(SideWidth, 20, std::max(20, w - panel - splitter - 20));
-        const int memo1 = std::max(0, w - panel - splitter - SideWidth);
-        MoveWindow(first, panel, 0, memo1, h, TRUE);
-        MoveWindow(Splitter, panel + memo1, 0, splitter, h, TRUE);
-        MoveWindow(side, panel + memo1 + splitter, 0, SideWidth, h, TRUE);
-        ShowWindow(Splitter, SW_SHOWNA);
-        ShowWindow(side, SW_SHOWNA);
-    } else {
-        ShowWindow(Splitter, SW_HIDE);
-        ShowWindow(side, SW_HIDE);
-        MoveWindow(first, panel, 0, std::max(0, w - panel), h, TRUE);
+    const TLogsLayout l = ArrangeLogs(client.right, client.bottom, Model.Panel1.Geometry().Width,
+                                      Model.Splitter1.Geometry().Width, SideShown, SideWidth);
+    SideWidth = l.SideWidth;
+    MoveWindow(Panel, 0, 0, Model.Panel1.Geometry().Width, client.bottom, TRUE);
+    const std::pair<HWND, TRect> places[] = {
+        {Logs.front()->Handle(), l.First}, {Splitter, l.Splitter}, {Logs.back()->Handle(), l.Side}};
+    for (const auto& [h, r] : places) {
+        MoveWindow(h, r.Left, r.Top, r.Width, r.Height, TRUE);
+        ShowWindow(h, r.Width > 0 || h == places[0].first ? SW_SHOWNA : SW_HIDE);
     }
-}
-
-void TWin32Window::TakeGeometry() {
-    if (IsIconic(Main) || IsZoomed(Main))
-        return;
-    RECT r;
-    GetWindowRect(Main, &r);
-    Mirror.WindowMoved({r.left, r.top, r.right - r.left, r.bottom - r.top});
 }
 
 bool TWin32Window::HandleCommand(WPARAM wParam, LPARAM lParam) {
@@ -351,11 +333,17 @@ bool TWin32Window::HandleCommand(WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-LRESULT CALLBACK TWin32Window::MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TWin32Window::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWin32Window* window = WindowOf(hwnd);
     if (window == nullptr)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
-    return window->HandleMain(msg, wParam, lParam);
+    if (msg == WM_COMMAND && window->HandleCommand(wParam, lParam))
+        return 0;
+    if (hwnd == window->Splitter)
+        return window->HandleSplitter(msg, wParam, lParam);
+    if (hwnd == window->Main)
+        return window->HandleMain(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -366,21 +354,19 @@ LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize.x = Model.MinWidth();
-        info->ptMinTrackSize.y = Model.MinHeight();
+        info->ptMinTrackSize = {Model.MinWidth(), Model.MinHeight()};
         return 0;
     }
     case WM_SIZE:
         LayOut();
-        TakeGeometry();
-        return 0;
+        [[fallthrough]];
     case WM_MOVE:
-        TakeGeometry();
+        if (!IsIconic(Main) && !IsZoomed(Main)) {
+            RECT r;
+            GetWindowRect(Main, &r);
+            Mirror.WindowMoved({r.left, r.top, r.right - r.left, r.bottom - r.top});
+        }
         return 0;
-    case WM_COMMAND:
-        if (HandleCommand(wParam, lParam))
-            return 0;
-        break;
     case WM_CLOSE:
         // The close box ends the program without storing anything.
         DestroyWindow(Main);
@@ -390,47 +376,31 @@ LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
     default:
-        break;
+        return DefWindowProcA(Main, msg, wParam, lParam);
     }
-    return DefWindowProcA(Main, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK TWin32Window::PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    TWin32Window* window = WindowOf(hwnd);
-    if (window != nullptr && msg == WM_COMMAND && window->HandleCommand(wParam, lParam))
-        return 0;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK TWin32Window::SplitterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    TWin32Window* window = WindowOf(hwnd);
-    if (window == nullptr)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+LRESULT TWin32Window::HandleSplitter(UINT msg, WPARAM wParam, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(Splitter, &p);
     switch (msg) {
     case WM_LBUTTONDOWN:
-        ClientToScreen(hwnd, &p);
-        SetCapture(hwnd);
-        window->DraggingSplitter = true;
-        window->DragStartX = p.x;
-        window->DragStartWidth = window->SideWidth;
+        SetCapture(Splitter);
+        DragStartX = p.x;
+        DragStartWidth = SideWidth;
         return 0;
     case WM_MOUSEMOVE:
-        if (window->DraggingSplitter) {
-            ClientToScreen(hwnd, &p);
+        if (GetCapture() == Splitter) {
             // Dragging to the left widens the side log.
-            window->SideWidth = window->DragStartWidth - (p.x - window->DragStartX);
-            window->LayOut();
+            SideWidth = DragStartWidth - (p.x - DragStartX);
+            LayOut();
         }
         return 0;
     case WM_LBUTTONUP:
-        if (window->DraggingSplitter) {
-            window->DraggingSplitter = false;
-            ReleaseCapture();
-        }
+        ReleaseCapture();
         return 0;
     default:
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return DefWindowProcA(Splitter, msg, wParam, lParam);
     }
 }
 

@@ -30,12 +30,13 @@ public:
 
     TfrmMain& Model;
 
+    // The window procedure of the main window, the panel and the splitter.
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ReadOnlyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMain(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleSplitter(UINT msg, WPARAM wParam, LPARAM lParam);
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
 
     void CreateNative(TControl& c) override;
@@ -58,7 +59,6 @@ private:
 
     HWND Create(TControl& control, const char* className, DWORD style, DWORD exStyle = 0);
     void LayOut();
-    void TakeGeometry();
 
     TWin32Platform& Platform;
     HINSTANCE Instance;
@@ -76,7 +76,6 @@ private:
     TTimer* ReceiveTimer = nullptr;
     bool SideShown = false;
     int SideWidth = 0;
-    bool DraggingSplitter = false;
     int DragStartX = 0, DragStartWidth = 0;
     TMirror Mirror;
 };

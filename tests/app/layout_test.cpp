@@ -133,3 +133,21 @@ TEST_F(WindowTest, WindowCannotShrinkBelowTheMinimum) {
     EXPECT_EQ(Window->Geometry().Width, 1000);
     EXPECT_EQ(Window->Geometry().Height, 600);
 }
+
+TEST(ControlLayout, LogsShareWhatThePanelLeaves) {
+    // The Bitstream log hidden: the Monitor log takes all beside the panel.
+    TLogsLayout l = ArrangeLogs(1200, 600, 353, 5, false, 345);
+    EXPECT_EQ(l.First, (TRect{353, 0, 847, 600}));
+    EXPECT_EQ(l.Side.Width, 0);
+    // Shown: the side log at its width, the splitter left of it.
+    l = ArrangeLogs(1200, 600, 353, 5, true, 345);
+    EXPECT_EQ(l.First, (TRect{353, 0, 497, 600}));
+    EXPECT_EQ(l.Splitter, (TRect{850, 0, 5, 600}));
+    EXPECT_EQ(l.Side, (TRect{855, 0, 345, 600}));
+    // Dragged too far either way: each log keeps 20 pixels.
+    l = ArrangeLogs(1000, 600, 353, 5, true, 900);
+    EXPECT_EQ(l.SideWidth, 622);
+    EXPECT_EQ(l.First.Width, 20);
+    l = ArrangeLogs(1000, 600, 353, 5, true, 3);
+    EXPECT_EQ(l.SideWidth, 20);
+}

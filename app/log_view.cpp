@@ -1,4 +1,4 @@
-#include "log_view_input.h"
+#include "log_view.h"
 
 #include "latin1_text.h"
 
@@ -32,10 +32,80 @@ std::string ClipboardToLatin1(const std::string& utf8) {
 
 } // namespace
 
-TLogViewInput::TLogViewInput(TLogModel& model, TLogClipboard& clipboard, double left, double top)
-    : Log(model), Clipboard(clipboard), Left(left), Top(top) {}
+TLogView::TLogView(TLogModel& model, TLogSurface& surface, double left, double top)
+    : Log(model), Surface(surface), Left(left), Top(top) {
+    Log.SetListener(this);
+}
 
-bool TLogViewInput::Key(TLogKey key, TLogKeyMods mods) {
+TLogView::~TLogView() {
+    Log.SetListener(nullptr);
+}
+
+void TLogView::SetMetrics(const TLogMetrics& metrics) {
+    Log.SetMetrics(metrics);
+    LogScrolled();
+    Surface.Invalidate(0);
+}
+
+void TLogView::LogRowsChanged(size_t firstRow) {
+    // Rows below the view need no painting.
+    const size_t top = Log.TopRow();
+    if (firstRow > top + Log.VisibleRows())
+        return;
+    const size_t rows = firstRow > top ? firstRow - top : 0;
+    Surface.Invalidate(Top + static_cast<double>(rows) * Log.Metrics().RowHeight);
+}
+
+void TLogView::LogScrolled() {
+    Surface.ShowScrollBar(Log.MaxTopRow(), Log.VisibleRows(), Log.TopRow());
+    // Lines appended below the view change the scroll bar, not the view.
+    if (Log.TopRow() != ShownTop) {
+        ShownTop = Log.TopRow();
+        Surface.Invalidate(0);
+    }
+}
+
+void TLogView::LogCaretMoved() {
+    Surface.CaretMoved();
+    Surface.Invalidate(0);
+}
+
+void TLogView::Paint(TLogCanvas& canvas, int height, bool caretShown) {
+    const int rowHeight = Log.Metrics().RowHeight;
+    const double room = height - Top;
+    Log.RowsInView(room > 0 ? static_cast<size_t>(std::ceil(room / rowHeight)) : 0, Rows);
+    double y = Top;
+    for (const TLogRowView& row : Rows) {
+        PaintRow(canvas, row, y);
+        y += rowHeight;
+    }
+    if (caretShown) {
+        const TLogCaretBox box = CaretBox(Log.CaretPos());
+        canvas.Fill(std::round(box.X), box.Y, 1, box.Height, TLogInk::Text);
+    }
+}
+
+void TLogView::PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y) {
+    const double rowHeight = Log.Metrics().RowHeight;
+    const std::string_view text = row.Text;
+    if (row.SelectedFrom >= row.SelectedTo) {
+        canvas.Text(Left, y, text, TLogInk::Text);
+    } else {
+        const double x0 = Left + row.SelectedLeft;
+        const double x1 = Left + row.SelectedRight;
+        canvas.Fill(x0, y, x1 - x0, rowHeight, TLogInk::Selection);
+        canvas.Text(Left, y, text.substr(0, row.SelectedFrom), TLogInk::Text);
+        canvas.Text(x1, y, text.substr(row.SelectedTo), TLogInk::Text);
+        canvas.Text(x0, y, text.substr(row.SelectedFrom, row.SelectedTo - row.SelectedFrom),
+                    TLogInk::SelectedText);
+    }
+    // A selected line end shows as one highlighted blank after the text.
+    if (row.LineEndSelected)
+        canvas.Fill(Left + row.Width, y, Log.Metrics().Advances[' '], rowHeight,
+                    TLogInk::Selection);
+}
+
+bool TLogView::Key(TLogKey key, TLogKeyMods mods) {
     const bool shift = mods.Shift;
     const bool ctrl = mods.Ctrl;
     if (mods.Alt)
@@ -106,31 +176,39 @@ bool TLogViewInput::Key(TLogKey key, TLogKeyMods mods) {
     return false;
 }
 
-void TLogViewInput::Type(std::string_view latin1) {
+void TLogView::Type(std::string_view latin1) {
     if (!latin1.empty())
         Log.InsertText(latin1);
 }
 
-TLogPos TLogViewInput::PosAt(double x, double y) const {
+TLogPos TLogView::PosAt(double x, double y) const {
     const double row =
         std::floor((y - Top) / Log.Metrics().RowHeight) + static_cast<double>(Log.TopRow());
     return Log.PosAtRow(static_cast<size_t>(std::max(0.0, row)), x - Left);
 }
 
-TLogCaretBox TLogViewInput::CaretBox(TLogPos pos) const {
+TLogCaretBox TLogView::CaretBox(TLogPos pos) const {
     const TLogPlace place = Log.PlaceOf(pos);
     const int rowHeight = Log.Metrics().RowHeight;
     const double rows = static_cast<double>(place.Row) - static_cast<double>(Log.TopRow());
     return {Left + place.X, Top + rows * rowHeight, rowHeight};
 }
 
-void TLogViewInput::Press(double x, double y, bool shift) {
+void TLogView::FollowDragScrolling() {
+    if (DragScrolling() != DragTimerRunning) {
+        DragTimerRunning = DragScrolling();
+        Surface.RunDragTimer(DragTimerRunning);
+    }
+}
+
+void TLogView::Press(double x, double y, bool shift) {
     Log.SetCaretPos(PosAt(x, y), shift);
     Dragging = true;
     Outside = false;
+    FollowDragScrolling();
 }
 
-void TLogViewInput::Drag(double x, double y) {
+void TLogView::Drag(double x, double y) {
     if (!Dragging)
         return;
     DragX = x;
@@ -139,45 +217,76 @@ void TLogViewInput::Drag(double x, double y) {
     // Past the top or the bottom the selection keeps growing while the view
     // scrolls, on a timer, whether the mouse moves or not.
     Outside = y < 0 || y >= Top + Log.Metrics().ViewHeight;
+    FollowDragScrolling();
 }
 
-void TLogViewInput::Release() {
+void TLogView::Release() {
     Dragging = false;
     Outside = false;
+    FollowDragScrolling();
 }
 
-void TLogViewInput::DragScrollTick() {
-    if (!DragScrolling())
-        return;
-    Log.ScrollBy(DragY < 0 ? -1 : 1);
-    Log.SetCaretPos(PosAt(DragX, DragY), true);
+void TLogView::DragScrollTick() {
+    if (DragScrolling()) {
+        Log.ScrollBy(DragY < 0 ? -1 : 1);
+        Log.SetCaretPos(PosAt(DragX, DragY), true);
+    }
+    FollowDragScrolling();
 }
 
-void TLogViewInput::DoubleClick(double x, double y) {
+void TLogView::DoubleClick(double x, double y) {
     if (Log.LineCount() == 0)
         return;
     Log.SelectWordAt(PosAt(x, y));
     Dragging = false;
     Outside = false;
+    FollowDragScrolling();
 }
 
-void TLogViewInput::Wheel(double notches) {
+void TLogView::Wheel(double notches) {
     // Three rows a notch, as the desktops scroll text.
     Log.ScrollBy(static_cast<long long>(std::lround(-3 * notches)));
 }
 
-std::vector<TLogMenuItem> TLogViewInput::ContextMenu() const {
+void TLogView::ScrollBar(TLogScroll action, size_t row) {
+    const auto page = static_cast<long long>(Log.VisibleRows());
+    switch (action) {
+    case TLogScroll::LineUp:
+        Log.ScrollBy(-1);
+        break;
+    case TLogScroll::LineDown:
+        Log.ScrollBy(1);
+        break;
+    case TLogScroll::PageUp:
+        Log.ScrollBy(-page);
+        break;
+    case TLogScroll::PageDown:
+        Log.ScrollBy(page);
+        break;
+    case TLogScroll::To:
+        Log.ScrollTo(row);
+        break;
+    case TLogScroll::Top:
+        Log.ScrollTo(0);
+        break;
+    case TLogScroll::Bottom:
+        Log.ScrollTo(Log.MaxTopRow());
+        break;
+    }
+}
+
+std::vector<TLogMenuItem> TLogView::ContextMenu() const {
     const bool selected = Log.HasSelection();
     return {
         {TLogCommand::Cut, "&Ausschneiden", "Strg+X", selected, false},
         {TLogCommand::Copy, "&Kopieren", "Strg+C", selected, false},
-        {TLogCommand::Paste, "&Einf\xC3\xBCgen", "Strg+V", !Clipboard.Text().empty(), false},
+        {TLogCommand::Paste, "&Einf\xC3\xBCgen", "Strg+V", !Surface.ClipboardText().empty(), false},
         {TLogCommand::Delete, "&L\xC3\xB6schen", "", selected, false},
         {TLogCommand::SelectAll, "Alles &markieren", "Strg+A", Log.LineCount() > 0, true},
     };
 }
 
-void TLogViewInput::Run(TLogCommand command) {
+void TLogView::Run(TLogCommand command) {
     switch (command) {
     case TLogCommand::Cut:
         Cut();
@@ -197,18 +306,18 @@ void TLogViewInput::Run(TLogCommand command) {
     }
 }
 
-void TLogViewInput::Copy() {
+void TLogView::Copy() {
     if (Log.HasSelection())
-        Clipboard.SetText(Latin1ToUtf8(Log.SelectedText()));
+        Surface.SetClipboardText(Latin1ToUtf8(Log.SelectedText()));
 }
 
-void TLogViewInput::Cut() {
+void TLogView::Cut() {
     if (Log.HasSelection())
-        Clipboard.SetText(Latin1ToUtf8(Log.Cut()));
+        Surface.SetClipboardText(Latin1ToUtf8(Log.Cut()));
 }
 
-void TLogViewInput::Paste() {
-    const std::string text = Clipboard.Text();
+void TLogView::Paste() {
+    const std::string text = Surface.ClipboardText();
     if (!text.empty())
         Log.Paste(ClipboardToLatin1(text));
 }

@@ -1,0 +1,34 @@
+// The log view benchmark without its toolkit: fills a shown log view with
+// Monitor log lines as the receive loop does, and prints what each line
+// costs and how long painting, re-wrapping, saving and copying take. Each
+// front end's fennox-bench-log-view is a small main that implements
+// TLogBenchHost and calls RunLogBench. A program to run by hand, not a test.
+#pragma once
+
+#include "log_model.h"
+
+#include <cstddef>
+
+// What only the toolkit can do for the benchmark.
+class TLogBenchHost {
+public:
+    // Shows a log view of model, width x height pixels.
+    virtual void Show(TLogModel& model, int width, int height) = 0;
+    // One turn of the event loop: whatever is pending is painted.
+    virtual void Pump() = 0;
+    // Paints the whole view now.
+    virtual void PaintNow() = 0;
+    // Gives the view a new size and lets it re-wrap.
+    virtual void Resize(int width, int height) = 0;
+    // Copies the model's selection to the clipboard.
+    virtual void Copy() = 0;
+    // Memory the process holds: resident (Linux) or committed (Windows).
+    virtual std::size_t MemoryBytes() = 0;
+
+protected:
+    ~TLogBenchHost() = default;
+};
+
+// Command line: [LINES] (default 1000000). Prints the figures, returns the
+// exit status.
+int RunLogBench(int argc, char** argv, TLogBenchHost& host);

@@ -1,0 +1,176 @@
+// A log text field without its toolkit: what it does with the keyboard, the
+// mouse, its context menu and the clipboard, what it paints and when, decided
+// once for every front end. A front end implements TLogSurface (the few
+// things only the toolkit can do) and TLogCanvas (drawing), turns its native
+// events into these calls and paints when asked; the Qt and the Win32 log
+// behave the same for the same input.
+#pragma once
+
+#include "log_model.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The character a front end draws for a byte of the text (Latin-1, through
+// LogShownByte): never negative, never a replacement character.
+char16_t LogShownChar(unsigned char byte);
+
+// What only the toolkit can do for a log view.
+class TLogSurface {
+public:
+    // The clipboard, as UTF-8 text.
+    virtual std::string ClipboardText() const = 0;
+    virtual void SetClipboardText(const std::string& utf8) = 0;
+    // The view from y (view coordinates) down needs painting; the toolkit
+    // paints at its next chance, and several requests make one paint.
+    virtual void Invalidate(double fromY) = 0;
+    // The first row in view, the rows or the rows in view changed: the
+    // scroll bar shows 0..maxTop, a page of page rows, at top.
+    virtual void ShowScrollBar(size_t maxTop, size_t page, size_t top) = 0;
+    // The caret moved (or was set again): blinking starts over.
+    virtual void CaretMoved() = 0;
+    // While running, the toolkit calls TLogView::DragScrollTick every
+    // TLogView::DragScrollMilliseconds.
+    virtual void RunDragTimer(bool running) = 0;
+
+protected:
+    ~TLogSurface() = default;
+};
+
+// What a log view paints with.
+enum class TLogInk { Text, SelectedText, Selection };
+
+class TLogCanvas {
+public:
+    virtual void Fill(double x, double y, double width, double height, TLogInk ink) = 0;
+    // Latin-1 text whose top left corner is at x, y; each byte drawn as
+    // LogShownChar shows it.
+    virtual void Text(double x, double y, std::string_view latin1, TLogInk ink) = 0;
+
+protected:
+    ~TLogCanvas() = default;
+};
+
+// The keys a log takes; letters only where Ctrl gives them a meaning.
+enum class TLogKey {
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
+    Backspace,
+    Delete,
+    Insert,
+    Enter,
+    A,
+    C,
+    V,
+    X,
+    Other
+};
+
+struct TLogKeyMods {
+    bool Shift = false;
+    bool Ctrl = false;
+    bool Alt = false;
+};
+
+enum class TLogCommand { Cut, Copy, Paste, Delete, SelectAll };
+
+// What the user does with the scroll bar.
+enum class TLogScroll { LineUp, LineDown, PageUp, PageDown, To, Top, Bottom };
+
+// One entry of the context menu; a separator goes before it when asked.
+struct TLogMenuItem {
+    TLogCommand Command;
+    const char* Caption;  // UTF-8, '&' before the access key
+    const char* Shortcut; // as the menu shows it, or ""
+    bool Enabled;
+    bool SeparatorBefore;
+};
+
+// The caret's rectangle in the view.
+struct TLogCaretBox {
+    double X = 0;
+    double Y = 0;
+    int Height = 1;
+};
+
+class TLogView : private TLogModelListener {
+public:
+    // How often a view scrolls while the mouse drags a selection past its
+    // top or bottom edge.
+    static constexpr int DragScrollMilliseconds = 50;
+
+    // Shows model on surface; the text starts at left, top in the view.
+    // The model must outlive the view; the view listens to it.
+    TLogView(TLogModel& model, TLogSurface& surface, double left, double top);
+    ~TLogView();
+    TLogView(const TLogView&) = delete;
+    TLogView& operator=(const TLogView&) = delete;
+
+    TLogModel& Model() const { return Log; }
+
+    // The font measured and the view's size, as the toolkit has them;
+    // WrapWidth and ViewHeight are the whole view's (less the margins).
+    void SetMetrics(const TLogMetrics& metrics);
+
+    // Paints the rows in view of a view height pixels high, and the caret
+    // as a line when caretShown.
+    void Paint(TLogCanvas& canvas, int height, bool caretShown);
+
+    // A key press; false when the log has no use for it (Tab, Escape, a
+    // shortcut of the window).
+    bool Key(TLogKey key, TLogKeyMods mods);
+    // Printable text typed (Latin-1), over the selection or at the caret.
+    void Type(std::string_view latin1);
+
+    // The left mouse button, at view coordinates.
+    void Press(double x, double y, bool shift);
+    void Drag(double x, double y);
+    void Release();
+    void DoubleClick(double x, double y);
+    bool DragScrolling() const { return Dragging && Outside; }
+    void DragScrollTick();
+    // Wheel notches, positive away from the user.
+    void Wheel(double notches);
+    // The scroll bar moved; row is the first row for To.
+    void ScrollBar(TLogScroll action, size_t row = 0);
+
+    std::vector<TLogMenuItem> ContextMenu() const;
+    void Run(TLogCommand command);
+
+    void Copy();
+    void Cut();
+    void Paste();
+
+    // The place at view coordinates, and the caret's box when it stands at
+    // pos.
+    TLogPos PosAt(double x, double y) const;
+    TLogCaretBox CaretBox(TLogPos pos) const;
+
+private:
+    void LogRowsChanged(size_t firstRow) override;
+    void LogScrolled() override;
+    void LogCaretMoved() override;
+    void FollowDragScrolling();
+    // The text selected, or the one word painted in one ink.
+    void PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y);
+
+    TLogModel& Log;
+    TLogSurface& Surface;
+    std::vector<TLogRowView> Rows;
+    // The first row in view when the view last asked for a paint.
+    size_t ShownTop = static_cast<size_t>(-1);
+    double Left;
+    double Top;
+    bool Dragging = false;
+    bool Outside = false;
+    bool DragTimerRunning = false;
+    double DragX = 0;
+    double DragY = 0;
+};

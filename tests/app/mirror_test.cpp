@@ -1,0 +1,143 @@
+// The mirror between the window's model and its native controls, with a
+// native window the test records: what each front end is asked to show, in
+// which coordinates, and that the toolkit's echo of the mirror's own changes
+// does not reach the model. Both front ends get exactly these calls.
+#include "mirror.h"
+#include "window_fixture.h"
+
+#include <map>
+#include <set>
+
+namespace {
+
+class TRecordingNative : public TNativeWindow {
+public:
+    bool Nests = false;
+    TMirror* Mirror = nullptr;
+    std::vector<const TControl*> Created;
+    std::map<const TControl*, std::string> Texts;
+    std::map<const TControl*, TRect> Rects;
+    std::set<const TControl*> Fitted;
+    std::map<const TControl*, bool> Checked, Visible, Enabled, ReadOnly;
+    std::map<const TControl*, std::string> Hints;
+    std::vector<const TControl*> Lowered;
+    bool SideShown = false;
+    int SideWidth = 0;
+    bool TimerRunning = false;
+    std::string Title;
+    TRect Outer;
+
+    void CreateNative(TControl& c) override { Created.push_back(&c); }
+    bool NestsInGroups() const override { return Nests; }
+    void ShowText(TControl& c, const std::string& text) override { Texts[&c] = text; }
+    void ShowRect(TControl& c, const TRect& r, bool fitToText) override {
+        Rects[&c] = r;
+        if (fitToText)
+            Fitted.insert(&c);
+    }
+    void ShowChecked(TControl& c, bool checked) override {
+        Checked[&c] = checked;
+        // A toolkit tells of every change of a box's state, the mirror's own
+        // included; the mirror must not take that for the user's.
+        if (Mirror != nullptr)
+            Mirror->Toggled(c, !checked);
+    }
+    void ShowVisible(TControl& c, bool visible) override { Visible[&c] = visible; }
+    void ShowEnabled(TControl& c, bool enabled) override { Enabled[&c] = enabled; }
+    void ShowReadOnlyGroup(TControl& group, bool readOnly) override { ReadOnly[&group] = readOnly; }
+    void ShowHint(TControl& c, const std::string& hint) override { Hints[&c] = hint; }
+    void ShowGauge(TProgressBar&) override {}
+    void ShowTimer(TTimer& timer) override { TimerRunning = timer.Running(); }
+    void SendToBack(TControl& c) override { Lowered.push_back(&c); }
+    void ShowTitle(const std::string& title) override { Title = title; }
+    void ShowWindowRect(const TRect& outer) override { Outer = outer; }
+    void ShowMinSize(int, int) override {}
+    void ShowFocus(TControl&) override {}
+    void ShowLogs(bool sideShown, int sideWidth) override {
+        SideShown = sideShown;
+        SideWidth = sideWidth;
+    }
+};
+
+struct MirrorTest : WindowTest {
+    TRecordingNative Native;
+    std::unique_ptr<TMirror> Mirror;
+
+    void Build(bool nests) {
+        Start();
+        Native.Nests = nests;
+        Mirror = std::make_unique<TMirror>(*Window, Window->Controls(), Native);
+        Native.Mirror = Mirror.get();
+        Mirror->Build();
+    }
+    ~MirrorTest() override { Mirror.reset(); }
+};
+
+} // namespace
+
+TEST_F(MirrorTest, BuildsEveryControlParentsFirstAndShowsTheModel) {
+    Build(true);
+    ASSERT_EQ(Native.Created.size(), Window->Controls().size());
+    std::set<const TControl*> made;
+    for (const TControl* c : Native.Created) {
+        if (c->Parent() != Window.get()) {
+            EXPECT_TRUE(made.count(c->Parent())) << c->Name();
+        }
+        made.insert(c);
+    }
+    EXPECT_EQ(Native.Title, "Fennox V1.18");
+    EXPECT_EQ(Native.Outer, Window->Geometry());
+    EXPECT_EQ(Native.Texts[&Window->btn_clear], "l\xC3\xB6schen");
+    EXPECT_EQ(Native.Texts[&Window->edt_max], "9999");
+    EXPECT_EQ(Native.Hints[&Window->edt_min], "Adress-Filter: MIN Grenzwert");
+    EXPECT_TRUE(Native.Checked[&Window->rad_com5]);
+    EXPECT_FALSE(Native.Enabled[&Window->btnStop]);
+    // Only captions that are drawn reach the toolkit.
+    EXPECT_FALSE(Native.Texts.count(&Window->Image1));
+    EXPECT_FALSE(Native.Texts.count(&Window->ProgressBar2));
+    // Labels take the size of their caption; group boxes lie beneath.
+    EXPECT_TRUE(Native.Fitted.count(&Window->Label3));
+    EXPECT_FALSE(Native.Fitted.count(&Window->btnCheck));
+    EXPECT_EQ(Native.Lowered.size(), 7u);
+    // The hardware box is read, not operated: it is never disabled as such.
+    EXPECT_TRUE(Native.ReadOnly[&Window->GroupBoxHardware]);
+    EXPECT_FALSE(Native.Enabled.count(&Window->GroupBoxHardware));
+    EXPECT_FALSE(Native.SideShown);
+}
+
+TEST_F(MirrorTest, RectanglesAreInTheNativeParent) {
+    Build(false);
+    const TRect box = Window->GroupBoxHardware.Geometry();
+    EXPECT_EQ(Native.Rects[&Window->cbx_mot], (TRect{box.Left + 10, box.Top + 60, 52, 17}));
+    EXPECT_EQ(Native.Rects[&Window->rad_com9], (TRect{114, 56, 49, 17}));
+    Native.Rects.clear();
+    Mirror.reset();
+    Native = TRecordingNative();
+    Build(true);
+    EXPECT_EQ(Native.Rects[&Window->cbx_mot], (TRect{10, 60, 52, 17}));
+}
+
+TEST_F(MirrorTest, TheUsersActionsReachTheModelTheToolkitsEchoDoesNot) {
+    Build(true);
+    // Every ShowChecked above answered with the opposite state: ignored.
+    EXPECT_TRUE(Window->rad_com5.Checked());
+    EXPECT_FALSE(Window->cbx_time.Checked());
+    // The user's click on the filter box runs its handler; its changes show.
+    Mirror->Toggled(Window->cbx_filter, true);
+    Mirror->Toggled(Window->cbx_filter, false);
+    EXPECT_FALSE(Window->cbx_filter.Checked());
+    EXPECT_FALSE(Native.Enabled[&Window->edt_min]);
+    Mirror->Edited(Window->edt_min, "$1F");
+    EXPECT_EQ(Window->FilterMin(), 31);
+    Mirror->Clicked(Window->cbx_bitstream);
+    EXPECT_TRUE(Native.SideShown);
+    EXPECT_EQ(Native.SideWidth, 345);
+    Mirror->Clicked(Window->cbx_bitstream);
+    EXPECT_FALSE(Native.SideShown);
+    // A box in the read-only group takes no click.
+    Mirror->Clicked(Window->cbx_mot);
+    EXPECT_FALSE(Window->cbx_mot.Checked());
+    // The user moved the window.
+    Mirror->WindowMoved({30, 40, 1200, 637});
+    EXPECT_EQ(Window->Geometry(), (TRect{30, 40, 1200, 637}));
+}
