@@ -36,8 +36,8 @@ echo "== Windows: fennox-record.exe keeps every byte the device sends on COM5"
     echo "same: 20000 bytes sent and kept"
 )
 
-echo "== Windows: settings file (under wine)"
-(cd build-win/tests/app && wine ./settings_tests.exe)
+echo "== Windows: settings file and saved log (under wine)"
+(cd build-win/tests/app && wine ./settings_tests.exe && wine ./window_logic_tests.exe)
 
 echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
