@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and tests (scripts/build-windows.sh) and runs
 # them under wine, with no display (console programs need none):
-# serial_tests.exe on a pseudo-terminal lent to wine as COM5,
+# serial_tests.exe on a pseudo-terminal lent to wine as COM5 (and as COM12),
 # Fennox.exe itself in Xvfb (mouse, keyboard, the simulated device),
-# fennox-record.exe on the same, settings_tests.exe, and fennox-decode.exe
-# against the Linux fennox-decode on the same streams (needs the Linux build
-# in build/).
+# fennox-record.exe on the same, settings_tests.exe and window_logic_tests.exe,
+# and fennox-decode.exe against the Linux fennox-decode on the same streams
+# (needs the Linux build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +25,9 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows: serial link (under wine, COM5 on a pseudo-terminal)"
 python3 tests/serial/win32/pty_host.py --port COM5 -- wine build-win/tests/serial/serial_tests.exe
+echo "== Windows: a port above COM9 (COM12) through the choice Com5 mapped to it"
+python3 tests/serial/win32/pty_host.py --port COM12 -- \
+    wine build-win/tests/serial/serial_tests.exe --gtest_filter='ComLinkOnWinePort.*'
 
 echo "== Windows: fennox-record.exe keeps every byte the device sends on COM5"
 (
