@@ -70,17 +70,13 @@ public:
     // The whole document as written to the file (the writing rules above).
     std::string Text() const;
 
-    // Writes Text() to path. A symbolic link is followed (not on Windows):
-    // the file it points at is written and the link stays. A file marked
-    // read-only (no write permission bit; on Windows the read-only
-    // attribute) or that this user may not write is left untouched.
-    // Where the folder takes new files, the text goes to a temporary file
-    // beside the file, is flushed to the disk and renamed over it
-    // (MoveFileExA, replacing, written through, on Windows), so a
-    // crash never leaves a half-written file; in a folder that takes none,
-    // a writable file is written in place. On failure any temporary file is
-    // removed, an existing file is left as it was, and std::runtime_error
-    // names the file and the system's reason (in German, as the window).
+    // Writes Text() to path as every file that must not be left
+    // half-written is written (atomic_file.h): a link is followed, a file
+    // marked read-only or that this user may not write is left untouched,
+    // the text takes the file's place whole through a temporary file (in a
+    // folder that takes no new file, a writable file is written in place).
+    // On failure an existing file is left as it was, and std::runtime_error
+    // names the file and the reason (in German, as the window).
     void Save(const std::string& path) const;
 
 private:

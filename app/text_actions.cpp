@@ -1,12 +1,10 @@
 // The actions on the text fields, the filter fields and the picture.
 #include "main_window.h"
 
+#include "atomic_file.h"
 #include "latin1_text.h"
 #include "number_text.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <stdexcept>
 
 void TfrmMain::btn_clearClick() {
@@ -30,42 +28,21 @@ void TfrmMain::btn_saveClick() {
     AppendMonitorLine("...gespeichert");
 }
 
-namespace {
-
-std::string CannotWrite(const std::string& path, int error) {
-    return "Datei " + path + " kann nicht geschrieben werden: " + std::strerror(error);
-}
-
-} // namespace
-
 void TfrmMain::SaveMonitorLog(const std::string& path) {
-    // UTF-8 or the 8-bit code page, as the desktop's text files are; written beside the old file
-    // and renamed over it, so a failure never leaves a half-written recording in place of a good
-    // one.
-    const std::string temp = path + ".fennox-tmp";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr)
-        throw std::runtime_error(CannotWrite(path, errno));
-    // Straight from the log's storage: a long log never passes through one
-    // big string on its way to the file.
-    const auto sink = [file](const char* data, std::size_t n) {
-        return std::fwrite(data, 1, n, file) == n;
-    };
-    bool ok =
-        Platform.SavesUtf8() ? Memo1.Lines.WriteUtf8CrLf(sink) : Memo1.Lines.WriteLatin1CrLf(sink);
-    int error = ok ? 0 : errno;
-    if (std::fclose(file) != 0 && error == 0) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) {
-        std::remove(temp.c_str());
-        throw std::runtime_error(CannotWrite(path, error != 0 ? error : EIO));
-    }
+    // UTF-8 or the 8-bit code page, as the desktop's text files are. Written
+    // as the settings file is: a failure never leaves half a recording in
+    // place of a good one, a file marked read-only is refused with the
+    // reason, and a link stays a link.
+    const std::string reason = WriteFileWhole(path, [this](const TPieceSink& sink) {
+        // Straight from the log's storage: a long log never passes through
+        // one big string on its way to the file.
+        if (Platform.SavesUtf8())
+            Memo1.Lines.WriteUtf8CrLf(sink);
+        else
+            Memo1.Lines.WriteLatin1CrLf(sink);
+    });
+    if (!reason.empty())
+        throw std::runtime_error("Datei " + path + " kann nicht geschrieben werden: " + reason);
 }
 
 void TfrmMain::btn_clipboardClick() {

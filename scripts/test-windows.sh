@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and tests (scripts/build-windows.sh) and runs
 # them under wine, with no display (console programs need none):
-# serial_tests.exe on a pseudo-terminal lent to wine as COM5,
+# serial_tests.exe on a pseudo-terminal lent to wine as COM5 (and as COM12),
 # Fennox.exe itself in Xvfb (mouse, keyboard, the simulated device),
-# fennox-record.exe on the same, settings_tests.exe, and fennox-decode.exe
-# against the Linux fennox-decode on the same streams (needs the Linux build
-# in build/).
+# fennox-record.exe on the same, settings_tests.exe and window_logic_tests.exe,
+# and fennox-decode.exe against the Linux fennox-decode on the same streams
+# (needs the Linux build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,19 +25,43 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 
 echo "== Windows: serial link (under wine, COM5 on a pseudo-terminal)"
 python3 tests/serial/win32/pty_host.py --port COM5 -- wine build-win/tests/serial/serial_tests.exe
+echo "== Windows: a port above COM9 (COM12) through the choice Com5 mapped to it"
+python3 tests/serial/win32/pty_host.py --port COM12 -- \
+    wine build-win/tests/serial/serial_tests.exe --gtest_filter='ComLinkOnWinePort.*'
 
 echo "== Windows: fennox-record.exe keeps every byte the device sends on COM5"
+# In a console (script(1) lends a terminal, which gives wine one), where it
+# shows its progress line.
 (
     cd build-win
     head -c 20000 /dev/urandom >record-sent.bin
-    python3 ../tests/serial/win32/pty_host.py --port COM5 --feed record-sent.bin -- \
-        wine tools/fennox-record.exe --seconds 5 COM5 record-kept.bin
+    script -qec "python3 ../tests/serial/win32/pty_host.py --port COM5 --feed record-sent.bin -- \
+        wine tools/fennox-record.exe --seconds 5 COM5 record-kept.bin" record-console.txt \
+        </dev/null >/dev/null
     cmp record-sent.bin record-kept.bin
     echo "same: 20000 bytes sent and kept"
+    # The console draws the line with cursor moves between its words.
+    progress=$(sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' record-console.txt | grep -ac 'bytes/s' || true)
+    if [ "$progress" -lt 2 ]; then
+        echo "no progress line in the console" >&2
+        exit 1
+    fi
+    echo "progress lines in the console: $progress"
 )
 
-echo "== Windows: settings file (under wine)"
-(cd build-win/tests/app && wine ./settings_tests.exe)
+echo "== Windows: console text (script(1) lends a terminal, which gives wine a console)"
+script -qec "wine build-win/tests/serial/serial_tests.exe --gtest_filter='ConsoleText.*' \
+    >build-win/console-tests.log 2>&1" /dev/null </dev/null >/dev/null ||
+    { cat build-win/console-tests.log; exit 1; }
+if grep -q SKIPPED build-win/console-tests.log; then
+    cat build-win/console-tests.log
+    echo "the console test found no console" >&2
+    exit 1
+fi
+grep '^\[  PASSED' build-win/console-tests.log
+
+echo "== Windows: settings file and saved log (under wine)"
+(cd build-win/tests/app && wine ./settings_tests.exe && wine ./window_logic_tests.exe)
 
 echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe

@@ -84,7 +84,7 @@ public:
 };
 
 // OpenPort's work on a device path (on Windows a device name such as
-// "COM5" or \\.\COM12).
+// "COM5", "COM12" or \\.\COM12; see Win32DeviceName).
 THandle OpenDevice(const std::string& path);
 
 #ifndef _WIN32

@@ -73,3 +73,11 @@ const TPortOverrides& PortOverrides() {
 std::string PortDevicePath(const std::string& portName) {
     return PortDevicePath(portName, Installed);
 }
+
+std::string Win32DeviceName(const std::string& device) {
+    // Only the nine port names have a built-in device.
+    if (device.empty() || device.find('\\') != std::string::npos ||
+        !DefaultDevicePath(device).empty())
+        return device;
+    return "\\\\.\\" + device;
+}

@@ -33,3 +33,10 @@ const TPortOverrides& PortOverrides();
 
 // PortDevicePath with the installed overrides.
 std::string PortDevicePath(const std::string& portName);
+
+// The name the Windows link hands CreateFileA for a device: "COM1".."COM9"
+// as they are (the system knows them by these names); any other bare name
+// in the device namespace, since Windows opens "COM12" (USB adapters often
+// get such numbers) only as "\\.\COM12"; a name holding a backslash as it
+// is ("\\.\COM12" written out in [Ports]).
+std::string Win32DeviceName(const std::string& device);

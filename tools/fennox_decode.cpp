@@ -1,5 +1,6 @@
 // fennox-decode: decodes a byte stream recorded from the device and prints
 // the Monitor log lines the window would show, without a window.
+#include "console.h"
 #include "decode_options.h"
 #include "headless_host.h"
 #include "line_output.h"
@@ -58,6 +59,13 @@ int main(int argc, char** argv) {
 
     const bool fromStdin = options.Input == "-";
     const std::string inputName = fromStdin ? "standard input" : options.Input;
+    // Started by a double click, or by hand without a file: say what it
+    // waits for instead of waiting silently.
+    if (fromStdin && IsTerminal(stdin))
+        std::fputs("fennox-decode: reads the device's bytes from standard input, here the "
+                   "keyboard.\nGive it a recorded file instead: fennox-decode [--on LIST] FILE\n"
+                   "(fennox-decode --help lists the switches). Ctrl-C ends.\n",
+                   stderr);
     int inputFd = 0;
     if (!fromStdin) {
         inputFd = OpenForReading(options.Input);

@@ -1,5 +1,7 @@
 #include "line_output.h"
 
+#include "console.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -128,7 +130,9 @@ void TLineOutput::WriteAfterFlush(const char* line, std::size_t size) {
 void TLineOutput::Flush() {
     std::size_t done = 0;
     while (done < Used && !Failed) {
-        const ssize_t n = write(Fd, Buffer.data() + done, Used - done);
+        // Whole lines: a Windows console gets their characters, anything
+        // else their bytes.
+        const long n = WriteText(Fd, Buffer.data() + done, Used - done);
         if (n < 0) {
             if (errno != EINTR)
                 Fail();

@@ -31,8 +31,8 @@ std::string MessageText(TSysCalls& sys, DWORD code) {
 THandle OpenDevice(const std::string& path) {
     // Share mode 0: the open fails while any other handle to the port is
     // open, this program's own included. Flags 0: synchronous reads.
-    return Sys().CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             0, nullptr);
+    return Sys().CreateFileA(Win32DeviceName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 THandle TComLink::OpenPort(const std::string& name) const {

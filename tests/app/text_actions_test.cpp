@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 TEST_F(WindowTest, FilterTextsSetTheBounds) {
@@ -82,6 +84,78 @@ TEST_F(WindowTest, SaveReplacesAnExistingFileWhole) {
               1)
         << "no temporary file left";
 }
+
+namespace {
+
+std::size_t FilesIn(const std::string& folder) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                                  std::filesystem::directory_iterator()));
+}
+
+} // namespace
+
+// "speichern" twice to one name, "Ja" to the overwrite question: the second
+// file replaces the first (on Windows the C runtime's rename refused to).
+TEST_F(WindowTest, SaveTwiceToTheSameNameReplacesTheFirstFile) {
+    Start();
+    const std::string path = Folder.Path + "/aufnahme.txt";
+    Window->AppendMonitorLine("eins");
+    Desktop.SaveAnswer = path;
+    Window->btn_save.Click();
+    Window->AppendMonitorLine("zwei");
+    Window->btn_save.Click();
+    for (const TTestPlatform::TBox& box : Desktop.ErrorBoxes)
+        ADD_FAILURE() << box.Text;
+    EXPECT_EQ(ReadAll(path), "eins\r\n...gespeichert\r\nzwei\r\n");
+    EXPECT_EQ(Log(), (TLines{"eins", "...gespeichert", "zwei", "...gespeichert"}));
+    EXPECT_EQ(FilesIn(Folder.Path), 1u) << "no temporary file left";
+}
+
+// A file the user marked read-only (Windows: the read-only attribute) is not
+// replaced behind the mark: the error box says why, the file stays.
+TEST_F(WindowTest, SaveOverAFileMarkedReadOnlyShowsWhyAndKeepsIt) {
+    namespace fs = std::filesystem;
+    Start();
+    const std::string path = Folder.Path + "/rec.txt";
+    WriteAll(path, "kept\r\n");
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(path, writable, fs::perm_options::remove);
+    Window->AppendMonitorLine("neu");
+    Desktop.SaveAnswer = path;
+    Window->btn_save.Click();
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 1u);
+    EXPECT_EQ(Desktop.ErrorBoxes[0].Text, "Datei " + path +
+                                              " kann nicht geschrieben werden: schreibgesch\xC3\xBC"
+                                              "tzt");
+    EXPECT_EQ(ReadAll(path), "kept\r\n");
+    EXPECT_EQ(Log(), TLines{"neu"});
+    EXPECT_EQ(FilesIn(Folder.Path), 1u);
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+#ifndef _WIN32
+// A link chosen in the dialog stays a link to the file it names, and that
+// file keeps its permissions.
+TEST_F(WindowTest, SaveThroughALinkWritesItsFileAndKeepsLinkAndPermissions) {
+    Start();
+    const std::string real = Folder.Path + "/real.txt";
+    const std::string link = Folder.Path + "/rec.txt";
+    WriteAll(real, "old\r\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
+    Window->AppendMonitorLine("neu");
+    Desktop.SaveAnswer = link;
+    Window->btn_save.Click();
+    EXPECT_TRUE(Desktop.ErrorBoxes.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadAll(real), "neu\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(FilesIn(Folder.Path), 2u);
+}
+#endif
 
 TEST_F(WindowTest, ClearEmptiesBothLogsAndTheVersion) {
     Start();

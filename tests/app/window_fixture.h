@@ -22,6 +22,10 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#endif
+
 using TLines = std::vector<std::string>;
 
 // The desktop as a test scripts it.
@@ -103,9 +107,21 @@ inline std::string Joined(const TLines& lines) {
 class TTestFolder {
 public:
     TTestFolder() {
+#ifdef _WIN32
+        // No mkdtemp: a name of this process that is not taken yet.
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (unsigned n = 0; n < 1000 && Path.empty(); ++n) {
+            const std::filesystem::path candidate =
+                base / ("fennox_window_" + std::to_string(::_getpid()) + "_" + std::to_string(n));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error))
+                Path = candidate.generic_string();
+        }
+#else
         std::string pattern = ::testing::TempDir() + "fennox_window_XXXXXX";
         if (::mkdtemp(&pattern[0]) != nullptr)
             Path = pattern;
+#endif
     }
     ~TTestFolder() {
         std::error_code ignored;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -138,6 +139,31 @@ TEST_F(WineEndToEnd, EndeWritesTheFirstStartFileAndTheCloseBoxStoresNothing) {
     EXPECT_EQ(ReadFile(monitor.SettingsPath()), stored);
 }
 
+// "Ende" twice over an existing Fennox.ini: each time the file is replaced
+// whole (the C runtime's rename would refuse to replace it).
+TEST_F(WineEndToEnd, EndeTwiceReplacesAnExistingFile) {
+    TWineMonitor monitor(*X, Dir);
+    WriteFile(monitor.SettingsPath(), "[SETTINGS]\r\nCOM-Port=3\r\n");
+    monitor.Launch();
+    monitor.Click(BtnEnde);
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    const std::string first = ReadFile(monitor.SettingsPath());
+    EXPECT_NE(first.find("[SETTINGS]\r\nCOM-Port=3\r\nBuffersize=255\r\n"), std::string::npos)
+        << first;
+
+    monitor.Launch();
+    monitor.Click(CbxCv);
+    monitor.Click(BtnEnde);
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    const std::string second = ReadFile(monitor.SettingsPath());
+    EXPECT_NE(second.find("\r\nZeige_CV=1\r\n"), std::string::npos) << second;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Fennox.exe", "Fennox.ini"}));
+}
+
 TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
     std::filesystem::create_directories(Dir);
@@ -193,6 +219,30 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     ASSERT_GE(expected.size(), decoded.size());
     for (std::size_t i = 0; i < decoded.size(); ++i)
         ASSERT_EQ(decoded[i], expected[i]) << "line " << i;
+
+    // Saved again to the same name, "Ja" (the default button) to the
+    // question whether to replace it: the file now ends with the line the
+    // first save appended.
+    monitor.Click(BtnSave);
+    const std::string again = X->WaitForWindow("^Aufzeichnung speichern$");
+    ASSERT_FALSE(again.empty()) << "no save dialog";
+    X->X({"/usr/bin/xdotool", "windowfocus", "--sync", again});
+    Pause(500);
+    X->X({"/usr/bin/xdotool", "key", "ctrl+a"});
+    X->X({"/usr/bin/xdotool", "type", "--delay", "20", WindowsPath(Dir + "/rec.txt")});
+    X->X({"/usr/bin/xdotool", "key", "Return"});
+    Pause(1500);
+    X->X({"/usr/bin/xdotool", "key", "Return"});
+    std::vector<std::string> resaved;
+    for (int i = 0; i < 100; ++i) {
+        resaved = SplitLines(Latin1ToUtf8(ReadFile(Dir + "/rec.txt")), "\r\n");
+        if (resaved.size() == saved.size() + 1)
+            break;
+        Pause(100);
+    }
+    ASSERT_EQ(resaved.size(), saved.size() + 1) << "the file was not replaced";
+    EXPECT_EQ(resaved.back(), "...gespeichert");
+    EXPECT_TRUE(std::equal(saved.begin(), saved.end(), resaved.begin()));
 }
 
 } // namespace

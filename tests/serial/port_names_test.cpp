@@ -83,4 +83,24 @@ TEST(PortNames, InstalledOverridesAreWhatOpenPortUses) {
     EXPECT_EQ(PortDevicePath("COM3"), Default[3]);
 }
 
+// Windows opens a port above COM9 only by its name in the device namespace.
+TEST(PortNames, Win32DeviceNames) {
+    const struct {
+        const char* Device;
+        const char* Opened;
+    } cases[] = {
+        {"COM1", "COM1"},
+        {"COM9", "COM9"},
+        {"com5", "com5"},
+        {"COM10", "\\\\.\\COM10"},
+        {"COM12", "\\\\.\\COM12"},
+        {"com256", "\\\\.\\com256"},
+        {"CNCA0", "\\\\.\\CNCA0"}, // a virtual port's name
+        {"\\\\.\\COM12", "\\\\.\\COM12"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Win32DeviceName(c.Device), c.Opened) << c.Device;
+}
+
 } // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +43,28 @@ TEST(FennoxDecode, DecodesFileAndStandardInputAlike) {
     EXPECT_EQ(fromStdin.Out, fromFile.Out);
     const TProgramResult noFile = RunProgram({Decode, "--on", "lokbefehle_s"}, path);
     EXPECT_EQ(noFile.Out, fromFile.Out);
+}
+
+// Without a file, from a terminal (on Windows also after a double click),
+// it says on standard error what it waits for; from a file or a pipe it
+// says nothing.
+TEST(FennoxDecode, KeyboardAsInputIsToldWhatItWaitsFor) {
+    int master = -1;
+    int slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const std::string terminal = ::ttyname(slave);
+    // The end of input typed at once, so the program does not wait.
+    ASSERT_EQ(::write(master, "\x04", 1), 1);
+    const TProgramResult typed = RunProgram({Decode, "--on", "lokbefehle_s"}, terminal);
+    ::close(slave);
+    ::close(master);
+    EXPECT_EQ(typed.ExitCode, 0) << typed.Err;
+    EXPECT_EQ(typed.Out, "");
+    EXPECT_NE(typed.Err.find("standard input, here the keyboard"), std::string::npos) << typed.Err;
+    const TProgramResult fromFile =
+        RunProgram({Decode, "--on", "lokbefehle_s"}, SpeedStream("k", 1));
+    EXPECT_EQ(fromFile.ExitCode, 0);
+    EXPECT_EQ(fromFile.Err, "");
 }
 
 TEST(FennoxDecode, LatinLettersAreWrittenAsUtf8) {

@@ -34,10 +34,14 @@ TEST_F(ComLinkCalls, OpenPortOpensTheNamedDeviceForThisProgramAlone) {
 }
 
 TEST_F(ComLinkCalls, OpenPortTakesTheDeviceOfAnOverride) {
-    SetPortOverrides({{"COM9", "\\\\.\\COM12"}});
+    SetPortOverrides({{"COM9", "\\\\.\\COM12"}, {"COM5", "COM14"}});
     Calls.Failures["CreateFileA"] = {ERROR_FILE_NOT_FOUND};
     Link.OpenPort("com9");
     EXPECT_EQ(Calls.OpenedName, "\\\\.\\COM12");
+    // Written as Device Manager names it: opened in the device namespace.
+    Calls.Failures["CreateFileA"] = {ERROR_FILE_NOT_FOUND};
+    Link.OpenPort("COM5");
+    EXPECT_EQ(Calls.OpenedName, "\\\\.\\COM14");
     SetPortOverrides({});
     Calls.Failures["CreateFileA"] = {ERROR_FILE_NOT_FOUND};
     Link.OpenPort("com9");

@@ -4,6 +4,7 @@
 #include "com_link.h"
 #include "hook_recorder.h"
 #include "port_fixture.h"
+#include "port_names.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -91,13 +92,26 @@ TPtyHost& Host() {
     return host;
 }
 
+// The port choice the tests open: the lent port itself when it is one of
+// COM1..COM9; otherwise (COM12, as USB adapters often get) Com5 mapped to it
+// as the settings file's [Ports] would map it ("COM5=COM12").
+std::string ChoiceFor(const std::string& port) {
+    return DefaultDevicePath(port).empty() ? "COM5" : port;
+}
+
 class ComLinkOnWinePort : public TPortTest {
 protected:
-    ComLinkOnWinePort() : TPortTest(Host().Port) {}
+    ComLinkOnWinePort() : TPortTest(ChoiceFor(Host().Port)) {}
     void SetUp() override {
         if (!Host().Available())
             GTEST_SKIP() << "needs pty_host.py (scripts/test-windows.sh runs it)";
+        if (PortName != Host().Port)
+            SetPortOverrides({{PortName, Host().Port}});
         ASSERT_EQ(Host().Request("plug"), "ok");
+    }
+    void TearDown() override {
+        TPortTest::TearDown();
+        SetPortOverrides({});
     }
 
     // Reads until count bytes have come or five seconds have passed.
