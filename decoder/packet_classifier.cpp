@@ -106,6 +106,8 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     // Too short to decode, or longer than the decoder holds: shown as it is.
     if (n < 2 || n > MaxPacketBytes ||
         static_cast<int64_t>(9) * n >= static_cast<int64_t>(packet.size())) {
+        if (PacketObserver)
+            PacketObserver->PacketNotDecoded(packet, n);
         ShowGarbage(packet);
         return;
     }
