@@ -8,6 +8,11 @@ namespace {
 // The decoder holds at most this many bytes of one packet.
 constexpr int MaxPacketBytes = 10;
 
+// The kinds the Monitor log tells apart: they choose a packet's text and the
+// Display switch that admits it. They are fixed bit tests on the first bytes
+// and stay apart from the kinds of packet_kinds.h, which follow the DCC
+// standards (there a first byte of 0x74 to 0x7F is a locomotive outside
+// service mode, and an accessory packet may be longer than three bytes).
 enum class TMainKind {
     Accessory,
     BroadcastReset,
@@ -30,7 +35,7 @@ enum class TInstructionKind {
     Other,
 };
 
-TMainKind ClassifyMain(const uint8_t* b, int n) {
+TMainKind MainKindOf(const uint8_t* b, int n) {
     if ((b[0] & 0xC0) == 0x80 && n == 3)
         return TMainKind::Accessory;
     if (b[0] == 0x00 && b[1] == 0x00)
@@ -50,7 +55,7 @@ TMainKind ClassifyMain(const uint8_t* b, int n) {
     return TMainKind::Unclassified;
 }
 
-TInstructionKind ClassifyInstruction(uint8_t I) {
+TInstructionKind InstructionKindOf(uint8_t I) {
     if ((I & 0xC0) == 0x80)
         return TInstructionKind::FunctionGroup;
     if (I == 0xDE)
@@ -64,12 +69,45 @@ TInstructionKind ClassifyInstruction(uint8_t I) {
     return TInstructionKind::Other;
 }
 
+// The Display switch that admits a packet of these kinds; a RailCom NOP
+// needs cbx_railcom as well. cbx_sonstige admits every packet that has no
+// switch of its own.
+TSwitch DisplaySwitchOf(TMainKind kind, TInstructionKind instruction) {
+    switch (kind) {
+    case TMainKind::Accessory:
+        return TSwitch::cbx_schaltbefehle;
+    case TMainKind::Idle:
+        return TSwitch::cbx_idle;
+    case TMainKind::CvBitManipulation:
+    case TMainKind::CvVerify:
+    case TMainKind::CvWrite:
+        return TSwitch::cbx_cv;
+    case TMainKind::ShortLoco:
+    case TMainKind::LongLoco:
+        switch (instruction) {
+        case TInstructionKind::Speed28:
+        case TInstructionKind::Speed128:
+            return TSwitch::cbx_lokbefehle_s;
+        case TInstructionKind::FunctionGroup:
+        case TInstructionKind::Functions13to20:
+        case TInstructionKind::Functions21to28:
+            return TSwitch::cbx_lokbefehle_f;
+        default:
+            return TSwitch::cbx_sonstige;
+        }
+    default: // broadcast reset, unclassified
+        return TSwitch::cbx_sonstige;
+    }
+}
+
 } // namespace
 
 void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     // Too short to decode, or longer than the decoder holds: shown as it is.
     if (n < 2 || n > MaxPacketBytes ||
         static_cast<int64_t>(9) * n >= static_cast<int64_t>(packet.size())) {
+        if (PacketObserver)
+            PacketObserver->PacketNotDecoded(packet, n);
         ShowGarbage(packet);
         return;
     }
@@ -82,38 +120,17 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     for (int k = 0; k < n; ++k)
         b[k] = static_cast<uint8_t>(BitsToByte(packet.data() + 1 + 9 * k));
 
-    const TMainKind kind = ClassifyMain(b, n);
+    const TMainKind kind = MainKindOf(b, n);
     const bool railComNop = kind == TMainKind::Accessory && (b[1] & 0x80) == 0;
     const bool shortLoco = kind == TMainKind::ShortLoco;
     const bool longLoco = kind == TMainKind::LongLoco;
     // For a locomotive packet: the instruction byte's index.
     const int iIndex = shortLoco ? 1 : 2;
     const TInstructionKind instruction =
-        shortLoco || longLoco ? ClassifyInstruction(b[iIndex]) : TInstructionKind::None;
+        shortLoco || longLoco ? InstructionKindOf(b[iIndex]) : TInstructionKind::None;
 
     // Display gates.
-    const bool isCv = kind == TMainKind::CvBitManipulation || kind == TMainKind::CvVerify ||
-                      kind == TMainKind::CvWrite;
-    const bool isSpeed =
-        instruction == TInstructionKind::Speed28 || instruction == TInstructionKind::Speed128;
-    const bool isFunction = instruction == TInstructionKind::FunctionGroup ||
-                            instruction == TInstructionKind::Functions13to20 ||
-                            instruction == TInstructionKind::Functions21to28;
-    const bool isAccessory = kind == TMainKind::Accessory;
-    const bool isIdle = kind == TMainKind::Idle;
-    if (isAccessory && !On(TSwitch::cbx_schaltbefehle))
-        return;
-    if (isSpeed && !On(TSwitch::cbx_lokbefehle_s))
-        return;
-    if (isFunction && !On(TSwitch::cbx_lokbefehle_f))
-        return;
-    if (railComNop && !On(TSwitch::cbx_railcom))
-        return;
-    if (isIdle && !On(TSwitch::cbx_idle))
-        return;
-    if (isCv && !On(TSwitch::cbx_cv))
-        return;
-    if (!isAccessory && !isSpeed && !isFunction && !isIdle && !isCv && !On(TSwitch::cbx_sonstige))
+    if (!On(DisplaySwitchOf(kind, instruction)) || (railComNop && !On(TSwitch::cbx_railcom)))
         return;
 
     LastPacket = packet;
@@ -169,14 +186,14 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     } else if (railComNop) {
         line.Append("RailCom NOP");
         hold = false;
-    } else if (isAccessory) {
+    } else if (kind == TMainKind::Accessory) {
         const TLineCursor before = line.Cursor();
         const TLineCursor behind =
             AppendAccessory(before, b[0], b[1], Host.FilterMax(), Host.FilterMin());
         if (behind.Position() != before.Position())
             hold = false;
         line.MoveTo(behind);
-    } else if (isIdle) {
+    } else if (kind == TMainKind::Idle) {
         line.Append("Idle Packet");
         hold = false;
     } else if (kind == TMainKind::BroadcastReset) {
@@ -195,7 +212,7 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
         else
             line.AppendEither(high, " is HIGH", " is LOW");
         hold = false;
-    } else if (isCv) {
+    } else if (kind == TMainKind::CvVerify || kind == TMainKind::CvWrite) {
         line.AppendEither(kind == TMainKind::CvVerify, "Verify if CV ", "Write CV ");
         AppendInt(line, b[1] + 1);
         line.Append(" = ");

@@ -90,7 +90,7 @@ public:
     // Ones before the current packet's start bit, for the observer.
     int32_t PreambleOnes = 0;
 
-    // Told of every completed packet when set; not owned.
+    // Told of every completed packet and every gap when set; not owned.
     TPacketObserver* PacketObserver = nullptr;
 
 private:
@@ -120,10 +120,17 @@ private:
     // At a start bit: shows the pending Bitstream log line and gap line and
     // opens the Packet text.
     void StartPacket();
-    // ShowGarbage for GapText, which is shown where it lies.
+    // ShowGarbage for GapText, which is shown where it lies; the observer is
+    // told of the gap whether it is shown or not.
     void ShowGap() {
-        if (On(TSwitch::cbx_schrott) && !GapText.empty())
-            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(GapHasZero())));
+        const bool show = On(TSwitch::cbx_schrott) && !GapText.empty();
+        if (!show && !PacketObserver)
+            return;
+        const bool hasZero = GapHasZero();
+        if (show)
+            Host.AppendMonitorLine(GapText.PrefixedView(GarbagePrefix(hasZero)));
+        if (PacketObserver)
+            PacketObserver->GapBeforePacket(GapText.size(), hasZero);
     }
     // Most gaps are a preamble: then the run of ones before the start bit is
     // at least as long as the gap text, which need not be searched. The run

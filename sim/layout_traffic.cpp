@@ -75,7 +75,7 @@ private:
 
 struct TPacket {
     std::vector<uint8_t> Bytes; // without the error-detection byte
-    TTrafficKind Kind;
+    TPacketKind Kind;
     int Preamble;
 };
 
@@ -165,14 +165,14 @@ private:
             const int v = loco.Speed == 0 ? 0 : loco.Speed + 1;
             bytes.push_back(0x3F);
             bytes.push_back(static_cast<uint8_t>((loco.Forward ? 0x80 : 0) | v));
-            return {bytes, TTrafficKind::Speed128, OpsPreamble()};
+            return {bytes, TPacketKind::Speed128, OpsPreamble()};
         }
         // 01DCSSSS: five speed bits with the lowest one in C; codes 0..3 are
         // stop and emergency stop, so step n is n + 3.
         const int code = loco.Speed == 0 ? 0 : loco.Speed + 3;
         bytes.push_back(static_cast<uint8_t>(0x40 | (loco.Forward ? 0x20 : 0) | ((code & 1) << 4) |
                                              (code >> 1)));
-        return {bytes, TTrafficKind::Speed28, OpsPreamble()};
+        return {bytes, TPacketKind::Speed14or28, OpsPreamble()};
     }
 
     // Group 0: F0..F4, 1: F5..F8, 2: F9..F12, 3: F13..F20, 4: F21..F28.
@@ -182,21 +182,21 @@ private:
         switch (group) {
         case 0:
             bytes.push_back(static_cast<uint8_t>(0x80 | ((f & 1) << 4) | ((f >> 1) & 0x0F)));
-            return {bytes, TTrafficKind::FunctionsF0toF12, OpsPreamble()};
+            return {bytes, TPacketKind::F0toF4, OpsPreamble()};
         case 1:
             bytes.push_back(static_cast<uint8_t>(0xB0 | ((f >> 5) & 0x0F)));
-            return {bytes, TTrafficKind::FunctionsF0toF12, OpsPreamble()};
+            return {bytes, TPacketKind::F5toF8, OpsPreamble()};
         case 2:
             bytes.push_back(static_cast<uint8_t>(0xA0 | ((f >> 9) & 0x0F)));
-            return {bytes, TTrafficKind::FunctionsF0toF12, OpsPreamble()};
+            return {bytes, TPacketKind::F9toF12, OpsPreamble()};
         case 3:
             bytes.push_back(0xDE);
             bytes.push_back(static_cast<uint8_t>((f >> 13) & 0xFF));
-            return {bytes, TTrafficKind::FunctionsF13toF20, OpsPreamble()};
+            return {bytes, TPacketKind::F13toF20, OpsPreamble()};
         default:
             bytes.push_back(0xDF);
             bytes.push_back(static_cast<uint8_t>((f >> 21) & 0xFF));
-            return {bytes, TTrafficKind::FunctionsF21toF28, OpsPreamble()};
+            return {bytes, TPacketKind::F21toF28, OpsPreamble()};
         }
     }
 
@@ -218,8 +218,7 @@ private:
         const uint8_t b0 = static_cast<uint8_t>(0x80 | (decoder & 0x3F));
         const uint8_t b1 = static_cast<uint8_t>(0x80 | ((~(decoder >> 6) & 7) << 4) |
                                                 (on ? 0x08 : 0) | (pair << 1) | output);
-        return {
-            {b0, b1}, on ? TTrafficKind::AccessoryOn : TTrafficKind::AccessoryOff, OpsPreamble()};
+        return {{b0, b1}, TPacketKind::AccessoryBasic, OpsPreamble()};
     }
 
     // The accessory NOP 10AAAAAA 0AAA1AAT that opens a RailCom window for an
@@ -229,14 +228,14 @@ private:
         const uint8_t b0 = static_cast<uint8_t>(0x80 | (decoder & 0x3F));
         const uint8_t b1 =
             static_cast<uint8_t>(((~(decoder >> 6) & 7) << 4) | 0x08 | (((turnout + 3) % 4) << 1));
-        return {{b0, b1}, TTrafficKind::RailComNop, OpsPreamble()};
+        return {{b0, b1}, TPacketKind::AccessoryNop, OpsPreamble()};
     }
 
     TPacket NextRefresh() {
         if (RefreshIndex >= Locos.size()) {
             RefreshIndex = 0;
             ++RefreshCycle;
-            return {{0xFF, 0x00}, TTrafficKind::Idle, OpsPreamble()};
+            return {{0xFF, 0x00}, TPacketKind::Idle, OpsPreamble()};
         }
         const TLoco& loco = Locos[RefreshIndex];
         if (!RefreshFunctionTurn) {
@@ -351,19 +350,19 @@ private:
         }
     }
 
-    // Service mode packets 0111CCAA AAAAAAAA DDDDDDDD with the long preamble
-    // service mode asks for.
-    static TPacket ServicePacket(uint8_t cc, int cv, uint8_t data, TTrafficKind kind) {
+    // Service mode packets 0111CCAA AAAAAAAA DDDDDDDD (direct mode) with the
+    // long preamble service mode asks for.
+    static TPacket ServicePacket(uint8_t cc, int cv, uint8_t data) {
         const int a = cv - 1;
         return {{static_cast<uint8_t>(0x70 | (cc << 2) | ((a >> 8) & 3)),
                  static_cast<uint8_t>(a & 0xFF), data},
-                kind,
+                TPacketKind::ServiceDirect,
                 20};
     }
 
     void Resets(int count) {
         for (int i = 0; i < count; ++i)
-            Session.push_back({{0x00, 0x00}, TTrafficKind::BroadcastReset, 20});
+            Session.push_back({{0x00, 0x00}, TPacketKind::Reset, 20});
     }
 
     // Each instruction: three resets, five identical packets, six resets for
@@ -384,15 +383,15 @@ private:
         const int cv = cvs[Rng.Below(6)];
         const uint8_t value =
             static_cast<uint8_t>(cv == 1 ? Rng.Between(1, 99) : Rng.Between(0, 64));
-        ServiceInstruction(ServicePacket(3, cv, value, TTrafficKind::CvWrite));
-        ServiceInstruction(ServicePacket(1, cv, value, TTrafficKind::CvVerify));
+        ServiceInstruction(ServicePacket(3, cv, value));
+        ServiceInstruction(ServicePacket(1, cv, value));
         const int bit = Rng.Between(0, 7);
         const int bitValue = Rng.Below(2);
         // 111KDBBB: K 1 writes the bit, 0 verifies it.
-        ServiceInstruction(ServicePacket(2, 29, static_cast<uint8_t>(0xF0 | (bitValue << 3) | bit),
-                                         TTrafficKind::CvBitManipulation));
-        ServiceInstruction(ServicePacket(2, 29, static_cast<uint8_t>(0xE0 | (bitValue << 3) | bit),
-                                         TTrafficKind::CvBitManipulation));
+        ServiceInstruction(
+            ServicePacket(2, 29, static_cast<uint8_t>(0xF0 | (bitValue << 3) | bit)));
+        ServiceInstruction(
+            ServicePacket(2, 29, static_cast<uint8_t>(0xE0 | (bitValue << 3) | bit)));
     }
 
     TRandom& Rng;
@@ -456,7 +455,8 @@ struct TMotRecord {
     double Due;
     std::string Text;
     uint8_t Raw[3];
-    TTrafficKind Kind;
+    bool IsSwitch;
+    bool On; // a switch record's output switched on
 };
 
 class TMotorolaTrack {
@@ -544,7 +544,8 @@ private:
         // Speed code 1 is the change of direction, so step n is n + 1.
         PackPacketBits(AddressBits(loco.Address), loco.Function ? 0x3 : 0x0,
                        DoubledBits(loco.Speed == 0 ? 0 : loco.Speed + 1), record.Raw);
-        record.Kind = TTrafficKind::MotorolaLoco;
+        record.IsSwitch = false;
+        record.On = false;
         return record;
     }
 
@@ -557,7 +558,8 @@ private:
         // Data: which of the decoder's eight outputs, and on or off.
         PackPacketBits(AddressBits((turnout - 1) / 4 + 1), 0x0,
                        DoubledBits((((turnout - 1) % 4) << 1 | output) | (on ? 8 : 0)), record.Raw);
-        record.Kind = on ? TTrafficKind::MotorolaSwitchOn : TTrafficKind::MotorolaSwitchOff;
+        record.IsSwitch = true;
+        record.On = on;
         return record;
     }
 
@@ -589,46 +591,6 @@ private:
 
 } // namespace
 
-const char* TrafficKindName(TTrafficKind kind) {
-    switch (kind) {
-    case TTrafficKind::DeviceInfo:
-        return "device info record";
-    case TTrafficKind::Idle:
-        return "idle";
-    case TTrafficKind::BroadcastReset:
-        return "broadcast reset";
-    case TTrafficKind::Speed28:
-        return "speed, 28 steps";
-    case TTrafficKind::Speed128:
-        return "speed, 128 steps";
-    case TTrafficKind::FunctionsF0toF12:
-        return "functions F0-F12";
-    case TTrafficKind::FunctionsF13toF20:
-        return "functions F13-F20";
-    case TTrafficKind::FunctionsF21toF28:
-        return "functions F21-F28";
-    case TTrafficKind::AccessoryOn:
-        return "accessory on";
-    case TTrafficKind::AccessoryOff:
-        return "accessory off";
-    case TTrafficKind::RailComNop:
-        return "RailCom NOP";
-    case TTrafficKind::CvWrite:
-        return "CV write";
-    case TTrafficKind::CvVerify:
-        return "CV verify";
-    case TTrafficKind::CvBitManipulation:
-        return "CV bit manipulation";
-    case TTrafficKind::MotorolaSwitchOn:
-        return "Motorola switch on";
-    case TTrafficKind::MotorolaSwitchOff:
-        return "Motorola switch off";
-    case TTrafficKind::MotorolaLoco:
-        return "Motorola locomotive";
-    }
-    return "?";
-}
-
 struct TLayoutTraffic::TState {
     TState(TSimMode mode, uint32_t seed, double errorRate)
         : Mode(mode), Rng(seed), Flipper(seed, errorRate), Station(Rng), Track(Rng) {}
@@ -639,12 +601,10 @@ struct TLayoutTraffic::TState {
     TCommandStation Station;
     TMotorolaTrack Track;
     TStreamBuilder Builder;
-    std::array<uint64_t, TrafficKindCount> Counts{};
+    TTrafficCounts Counts;
     double LineFree = 0; // device time at which the line is free again
     uint64_t DccBytes = 0;
     double NextInfo = 0;
-
-    void Count(TTrafficKind kind) { ++Counts[static_cast<std::size_t>(kind)]; }
 
     TTrafficPiece Finish(double start, std::vector<uint8_t> bytes) {
         TTrafficPiece piece;
@@ -655,7 +615,7 @@ struct TLayoutTraffic::TState {
     }
 
     std::vector<uint8_t> InfoRecord(uint8_t parameter, char mode) {
-        Count(TTrafficKind::DeviceInfo);
+        ++Counts.DeviceInfoRecords;
         NextInfo += InfoInterval;
         return {0xAA, 0xAA, 0xAA, FirmwareVersion, parameter, static_cast<uint8_t>(mode)};
     }
@@ -679,7 +639,7 @@ struct TLayoutTraffic::TState {
         std::vector<uint8_t> bytes;
         while (bytes.empty()) {
             const TPacket packet = Station.NextPacket(now);
-            Count(packet.Kind);
+            ++Counts.Packets[static_cast<std::size_t>(packet.Kind)];
             Builder.DccPacket(packet.Bytes, packet.Preamble);
             bytes = Builder.TakeWhole();
         }
@@ -688,7 +648,12 @@ struct TLayoutTraffic::TState {
     }
 
     TTrafficPiece EmitRecord(TMotRecord record) {
-        Count(record.Kind);
+        if (!record.IsSwitch)
+            ++Counts.MotorolaLocoRecords;
+        else if (record.On)
+            ++Counts.MotorolaSwitchOnRecords;
+        else
+            ++Counts.MotorolaSwitchOffRecords;
         Flipper.Apply(record.Raw, 3);
         std::vector<uint8_t> bytes(record.Text.begin(), record.Text.end());
         bytes.insert(bytes.end(), {record.Raw[0], record.Raw[1], record.Raw[2], 0xFF});
@@ -741,7 +706,7 @@ std::vector<uint8_t> TLayoutTraffic::Flush() {
     return bytes;
 }
 
-const std::array<uint64_t, TrafficKindCount>& TLayoutTraffic::Counts() const {
+const TTrafficCounts& TLayoutTraffic::Counts() const {
     return State->Counts;
 }
 

@@ -22,29 +22,21 @@ void TDccStats::THost::SetVersionText(const std::string& text) {
 }
 
 TDccStats::TDccStats() : Host(*this), Decoder(Host) {
-    // DCC decoding is on from the start; gap lines are wanted.
+    // DCC decoding is on from the start.
     Host.THeadlessHost::SetChecked(TSwitch::cbx_dcc_stream, true);
-    Host.THeadlessHost::SetChecked(TSwitch::cbx_schrott, true);
-    Host.OnMonitorLine = [this](const std::string& line) { MonitorLine(line); };
     Decoder.PacketObserver = this;
 }
 
-void TDccStats::MonitorLine(const std::string& line) {
-    static const std::string garbage = "Schrott: ";
-    if (line.compare(0, garbage.size(), garbage) == 0) {
-        if (line.size() > garbage.size() && line[garbage.size()] == '<') {
-            ++UndecodablePackets;
-        } else {
-            ++GarbageGaps;
-            GarbageBits += line.size() - garbage.size();
-        }
+void TDccStats::GapBeforePacket(std::size_t bits, bool holdsZero) {
+    if (!holdsZero)
         return;
-    }
-    if (line.compare(0, 10,
-                     "Pr\xE4"
-                     "ambel: ") == 0)
-        return;
-    ++MotorolaLines;
+    ++GarbageGaps;
+    GarbageBits += bits;
+}
+
+void TDccStats::PacketNotDecoded(std::string_view packetText, int) {
+    if (packetText.find('0') != std::string_view::npos)
+        ++UndecodablePackets;
 }
 
 void TDccStats::Feed(const uint8_t* bytes, std::size_t n) {

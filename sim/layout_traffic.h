@@ -14,6 +14,8 @@
 // 0), and repeats the record every five seconds.
 #pragma once
 
+#include "packet_kinds.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,31 +24,23 @@
 
 enum class TSimMode { Dcc, Motorola };
 
-// What the device sends, in the kinds the monitor tells apart.
-enum class TTrafficKind : int {
-    DeviceInfo,
-    Idle,
-    BroadcastReset,
-    Speed28,
-    Speed128,
-    FunctionsF0toF12, // the three function groups
-    FunctionsF13toF20,
-    FunctionsF21toF28,
-    AccessoryOn,
-    AccessoryOff,
-    RailComNop,
-    CvWrite,
-    CvVerify,
-    CvBitManipulation,
-    MotorolaSwitchOn,
-    MotorolaSwitchOff,
-    MotorolaLoco,
+// What the device has sent so far.
+struct TTrafficCounts {
+    // DCC packets, by the kind the statistics give them.
+    std::array<uint64_t, PacketKindCount> Packets{};
+    uint64_t DeviceInfoRecords = 0;
+    uint64_t MotorolaLocoRecords = 0;
+    uint64_t MotorolaSwitchOnRecords = 0;
+    uint64_t MotorolaSwitchOffRecords = 0;
+
+    uint64_t operator[](TPacketKind kind) const { return Packets[static_cast<std::size_t>(kind)]; }
+    bool operator==(const TTrafficCounts& o) const {
+        return Packets == o.Packets && DeviceInfoRecords == o.DeviceInfoRecords &&
+               MotorolaLocoRecords == o.MotorolaLocoRecords &&
+               MotorolaSwitchOnRecords == o.MotorolaSwitchOnRecords &&
+               MotorolaSwitchOffRecords == o.MotorolaSwitchOffRecords;
+    }
 };
-
-constexpr int TrafficKindCount = static_cast<int>(TTrafficKind::MotorolaLoco) + 1;
-
-// A short English name of a kind ("speed 28", "CV write"...).
-const char* TrafficKindName(TTrafficKind kind);
 
 // Bytes per second on the device's line: 19200 baud, 8N1.
 constexpr double LineBytesPerSecond = 1920.0;
@@ -81,8 +75,8 @@ public:
     // with '1' bits (which read as preamble). Empty in Motorola mode.
     std::vector<uint8_t> Flush();
 
-    // Packets and records of each kind begun so far, indexed by TTrafficKind.
-    const std::array<uint64_t, TrafficKindCount>& Counts() const;
+    // Packets and records begun so far.
+    const TTrafficCounts& Counts() const;
     uint64_t FlippedBits() const;
 
 private:

@@ -67,12 +67,13 @@ public:
     std::map<TPacketAddress, TCount> Addresses;
     std::map<TPacketAddress, TLocoState> Locos;
     std::map<int32_t, uint64_t> Preambles;
-    // Bits between packets that hold a '0' (the monitor's "Schrott" lines
-    // of gaps) and the bits in them.
+    // Gaps between packets that hold a '0' (the monitor's "Schrott" lines
+    // of gaps) and the bits in them, as many as the decoder keeps of a gap.
     uint64_t GarbageGaps = 0;
     uint64_t GarbageBits = 0;
-    // Packets too short or too long to decode, which the monitor also shows
-    // as "Schrott" lines.
+    // Packets too short or too long to decode that the monitor shows as
+    // "Schrott" lines: all but those whose bits are all ones (a one-byte
+    // packet 0xFF), which it shows as a preamble.
     uint64_t UndecodablePackets = 0;
     uint64_t DeviceInfoRecords = 0;
     uint64_t DccRecords = 0;      // mode 'e'
@@ -87,13 +88,14 @@ public:
 
 private:
     // Mode switches from Device info records reach the decoder as in the
-    // window; the display switches stay off, so the only lines are gap
-    // lines and Motorola lines.
+    // window; the display switches stay off, so the only lines are those of
+    // Motorola records.
     class THost : public THeadlessHost {
     public:
         explicit THost(TDccStats& owner) : Owner(owner) {}
         void SetChecked(TSwitch s, bool checked) override;
         void SetVersionText(const std::string& text) override;
+        void AppendMonitorLine(std::string_view) override { ++Owner.MotorolaLines; }
 
     private:
         TDccStats& Owner;
@@ -107,7 +109,8 @@ private:
 
     void PacketAssembled(const uint8_t* bytes, int count, int32_t preambleOnes,
                          std::size_t bitsAfter) override;
-    void MonitorLine(const std::string& line);
+    void GapBeforePacket(std::size_t bits, bool holdsZero) override;
+    void PacketNotDecoded(std::string_view packetText, int byteCount) override;
     void Count(const TPending& p, uint64_t offset);
     void UpdateLoco(const TPacketEvent& e);
 

@@ -1,5 +1,8 @@
-// The kinds of DCC packet the statistics tell apart, and the address a packet
-// is for, read from its bytes alone (error-detection byte included).
+// The kinds of DCC packet by the DCC standards (RCN-211 to -214, NMRA
+// S-9.2.1) and the address a packet is for, read from its bytes alone
+// (error-detection byte included): the one vocabulary of the statistics and
+// the simulator. The Monitor log's own kinds (packet_classifier.cpp) are
+// simpler bit tests and are not these.
 #pragma once
 
 #include <cstdint>
