@@ -59,13 +59,13 @@ TLogModel::TLogModel() {
 
 // --- Appending and clearing --------------------------------------------------
 
-void TLogModel::AppendLatin1(std::string_view text) {
+void TLogModel::AppendLatin1(std::string_view text, TLogMark mark) {
     const bool atEnd = Top >= MaxTopRow();
     const size_t firstNewRow = TotalRows();
     for (size_t start = 0;;) {
         const size_t nl = text.find('\n', start);
         const std::string_view line = text.substr(start, nl - start);
-        Lines.Append(line);
+        Lines.Append(line, mark);
         RowEnds.PushBack(static_cast<uint32_t>(TotalRows() + RowsOf(line)));
         if (nl == std::string_view::npos)
             break;
@@ -94,12 +94,12 @@ void TLogModel::Clear() {
     }
 }
 
-bool TLogModel::WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const {
-    return Lines.WriteUtf8CrLf(sink);
+bool TLogModel::WriteUtf8CrLf(const TLogSink& sink, const TLogProgress& progress) const {
+    return Lines.WriteUtf8CrLf(sink, progress);
 }
 
-bool TLogModel::WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const {
-    return Lines.WriteLatin1CrLf(sink);
+bool TLogModel::WriteLatin1CrLf(const TLogSink& sink, const TLogProgress& progress) const {
+    return Lines.WriteLatin1CrLf(sink, progress);
 }
 
 // --- Wrapping --------------------------------------------------------------
@@ -283,6 +283,7 @@ void TLogModel::RowsInView(size_t count, std::vector<TLogRowView>& rows) const {
             }
             v.Width = Advance(text, c0, c1);
             v.LineEndSelected = lineEndSelected && row + 1 == starts.size();
+            v.Mark = Lines.Mark(line);
             rows.push_back(v);
         }
     }
@@ -363,6 +364,11 @@ std::string TLogModel::SelectedText() const {
     if (!HasSelection())
         return std::string();
     return Lines.Text(std::min(Caret, Anchor), std::max(Caret, Anchor));
+}
+
+bool TLogModel::WriteSelectionUtf8(const TLogSink& sink, const TLogProgress& progress) const {
+    return !HasSelection() ||
+           Lines.WriteUtf8(std::min(Caret, Anchor), std::max(Caret, Anchor), sink, progress);
 }
 
 void TLogModel::SelectAll() {

@@ -63,6 +63,8 @@ struct TLogRowView {
     // The line end after this row is selected; it shows as a highlighted
     // blank after the text.
     bool LineEndSelected = false;
+    // The mark of the row's line.
+    TLogMark Mark = TLogMark::None;
 };
 
 // How the model tells its front end what to repaint or move. Called after
@@ -107,16 +109,17 @@ public:
     const TLogStore& Store() const { return Lines; }
     size_t LineCount() const { return Lines.LineCount(); }
 
-    // Appends lines at the end ('\n' separates them). While the view shows
-    // the end it keeps showing it; when the user has scrolled up it stays put.
-    void AppendLatin1(std::string_view lines);
+    // Appends lines at the end ('\n' separates them), each with mark. While
+    // the view shows the end it keeps showing it; when the user has scrolled
+    // up it stays put.
+    void AppendLatin1(std::string_view lines, TLogMark mark = TLogMark::None);
     // Removes every line and gives the memory back.
     void Clear();
 
     // The whole text, each line followed by CR LF, in pieces; false as soon
-    // as sink refuses.
-    bool WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const;
-    bool WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const;
+    // as sink refuses (TLogStore).
+    bool WriteUtf8CrLf(const TLogSink& sink, const TLogProgress& progress = {}) const;
+    bool WriteLatin1CrLf(const TLogSink& sink, const TLogProgress& progress = {}) const;
 
     // --- Wrapping and scrolling -------------------------------------------
 
@@ -167,6 +170,8 @@ public:
     bool HasSelection() const { return Caret != Anchor; }
     // The selection as Latin-1 text, one '\n' between lines.
     std::string SelectedText() const;
+    // The selection as UTF-8, in pieces, for a long one.
+    bool WriteSelectionUtf8(const TLogSink& sink, const TLogProgress& progress = {}) const;
 
     // --- Editing ----------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "log_store.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -13,14 +15,23 @@ uint32_t CheckedLength(size_t n) {
 
 } // namespace
 
-void TLogStore::Append(std::string_view line) {
+void TLogStore::Append(std::string_view line, TLogMark mark) {
     const uint32_t length = CheckedLength(line.size());
+    if (mark != TLogMark::None)
+        Marks.emplace_back(LineCount(), mark);
     Starts.PushBack(Bytes.Size());
     Lengths.PushBack(length);
     Bytes.Append(line.data(), line.size());
 }
 
+TLogMark TLogStore::Mark(size_t i) const {
+    const auto at = std::lower_bound(Marks.begin(), Marks.end(), std::make_pair(i, TLogMark::None));
+    return at != Marks.end() && at->first == i ? at->second : TLogMark::None;
+}
+
 void TLogStore::Clear() {
+    Marks.clear();
+    Marks.shrink_to_fit();
     Bytes.Release();
     Starts.Release();
     Lengths.Release();
@@ -54,6 +65,7 @@ TLogPos TLogStore::Replace(TLogPos from, TLogPos to, std::string_view text) {
 
     const size_t oldCount = to.Line - from.Line + 1;
     const size_t newCount = pieces.size();
+    ShiftMarks(from.Line, oldCount, newCount);
     // A line rewritten at the end of the buffer (typing into the last line)
     // is overwritten in place instead of leaving its old bytes behind.
     if (oldCount == 1 && Starts[from.Line] + Lengths[from.Line] == Bytes.Size()) {
@@ -106,39 +118,63 @@ void TLogStore::Compact() {
 
 std::string TLogStore::Text(TLogPos from, TLogPos to) const {
     std::string out;
-    if (LineCount() == 0)
-        return out;
-    if (from.Line == to.Line)
-        return std::string(Line(from.Line).substr(from.Col, to.Col - from.Col));
-    size_t size = Lengths[from.Line] - from.Col + to.Col;
-    for (size_t i = from.Line + 1; i <= to.Line; ++i)
-        size += 1 + (i < to.Line ? Lengths[i] : 0);
-    out.reserve(size);
-    out.append(Line(from.Line).substr(from.Col));
-    for (size_t i = from.Line + 1; i < to.Line; ++i) {
-        out.push_back('\n');
-        out.append(Line(i));
-    }
-    out.push_back('\n');
-    out.append(Line(to.Line).substr(0, to.Col));
+    Write(from, to, false, "\n",
+          [&out](const char* data, size_t n) {
+              out.append(data, n);
+              return true;
+          },
+          {});
     return out;
 }
 
-bool TLogStore::WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const {
-    return WriteCrLf(true, sink);
+void TLogStore::ShiftMarks(size_t first, size_t oldCount, size_t newCount) {
+    // The first line of an edit keeps its mark; the other replaced lines lose
+    // theirs, and the lines after the edit move with it.
+    auto it = std::upper_bound(Marks.begin(), Marks.end(), std::make_pair(first, TLogMark::None));
+    if (it != Marks.end() && it->first == first)
+        ++it;
+    auto end = std::lower_bound(it, Marks.end(), std::make_pair(first + oldCount, TLogMark::None));
+    it = Marks.erase(it, end);
+    for (; it != Marks.end(); ++it)
+        it->first = it->first + newCount - oldCount;
 }
 
-bool TLogStore::WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const {
-    return WriteCrLf(false, sink);
+bool TLogStore::WriteUtf8CrLf(const TLogSink& sink, const TLogProgress& progress) const {
+    return Write(TLogPos{}, End(), true, "\r\n", sink, progress) &&
+           (LineCount() == 0 || sink("\r\n", 2));
 }
 
-bool TLogStore::WriteCrLf(bool utf8, const std::function<bool(const char*, size_t)>& sink) const {
+bool TLogStore::WriteLatin1CrLf(const TLogSink& sink, const TLogProgress& progress) const {
+    return Write(TLogPos{}, End(), false, "\r\n", sink, progress) &&
+           (LineCount() == 0 || sink("\r\n", 2));
+}
+
+bool TLogStore::WriteUtf8(TLogPos from, TLogPos to, const TLogSink& sink,
+                          const TLogProgress& progress) const {
+    return Write(from, to, true, "\n", sink, progress);
+}
+
+bool TLogStore::Write(TLogPos from, TLogPos to, bool utf8, const char* lineEnd,
+                      const TLogSink& sink, const TLogProgress& progress) const {
+    if (LineCount() == 0)
+        return true;
     // Pieces of a quarter megabyte: few calls, little memory.
     constexpr size_t Piece = 256 * 1024;
+    const size_t endLength = std::strlen(lineEnd);
     std::string buffer;
     buffer.reserve(Piece + 64);
-    for (size_t i = 0; i < LineCount(); ++i) {
-        const std::string_view line = Line(i);
+    const auto flush = [&] {
+        const bool ok = buffer.empty() || sink(buffer.data(), buffer.size());
+        buffer.clear();
+        return ok;
+    };
+    const size_t total = to.Line - from.Line + 1;
+    for (size_t i = from.Line; i <= to.Line; ++i) {
+        std::string_view line = Line(i);
+        if (i == to.Line)
+            line = line.substr(0, to.Col);
+        if (i == from.Line)
+            line = line.substr(std::min(from.Col, line.size()));
         for (size_t k = 0; k < line.size();) {
             // Runs of ASCII go over in one copy; only bytes 0x80..0xFF grow to
             // two UTF-8 bytes. Single bytes stay single: the line is one run.
@@ -153,18 +189,17 @@ bool TLogStore::WriteCrLf(bool utf8, const std::function<bool(const char*, size_
                 ++run;
             }
             k = run;
-            if (buffer.size() >= Piece) {
-                if (!sink(buffer.data(), buffer.size()))
-                    return false;
-                buffer.clear();
-            }
-        }
-        buffer.append("\r\n", 2);
-        if (buffer.size() >= Piece) {
-            if (!sink(buffer.data(), buffer.size()))
+            if (buffer.size() >= Piece && !flush())
                 return false;
-            buffer.clear();
+        }
+        if (i < to.Line)
+            buffer.append(lineEnd, endLength);
+        if (buffer.size() >= Piece) {
+            if (!flush())
+                return false;
+            if (progress)
+                progress(i - from.Line + 1, total);
         }
     }
-    return buffer.empty() || sink(buffer.data(), buffer.size());
+    return flush();
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 // A growable array of plain values that grows with realloc: large blocks are
 // moved by remapping their pages, not by copying them, so appending stays
@@ -109,6 +111,18 @@ inline bool operator<(TLogPos a, TLogPos b) {
     return a.Line < b.Line || (a.Line == b.Line && a.Col < b.Col);
 }
 
+// What a line is marked with besides its text; most lines have none.
+enum class TLogMark : uint8_t {
+    None,
+    ChecksumError, // a packet whose bytes do not XOR to 0
+    ShortPreamble, // a packet after fewer preamble bits than a command station must send
+};
+
+// Takes the written text piece by piece; false stops the writing.
+using TLogSink = std::function<bool(const char*, size_t)>;
+// Told now and then during a long write: lines written so far, of total.
+using TLogProgress = std::function<void(size_t done, size_t total)>;
+
 class TLogStore {
 public:
     size_t LineCount() const { return Starts.Size(); }
@@ -118,7 +132,10 @@ public:
     size_t LineLength(size_t i) const { return Lengths[i]; }
 
     // Appends one line; line holds no '\n'.
-    void Append(std::string_view line);
+    void Append(std::string_view line, TLogMark mark = TLogMark::None);
+    // A line's mark. It stays with its line through edits of other lines and
+    // goes when its line goes.
+    TLogMark Mark(size_t i) const;
     // Removes every line and gives the memory back.
     void Clear();
 
@@ -132,11 +149,16 @@ public:
     TLogPos End() const;
 
     // Hands the text to sink in pieces as UTF-8, each line followed by CR LF;
-    // stops and returns false as soon as sink does.
-    bool WriteUtf8CrLf(const std::function<bool(const char*, size_t)>& sink) const;
+    // stops and returns false as soon as sink does. The lines there are when
+    // it starts are written, whatever is appended meanwhile.
+    bool WriteUtf8CrLf(const TLogSink& sink, const TLogProgress& progress = {}) const;
     // The same with every byte as it is, for a file in a single-byte code
     // page (Windows' ANSI code page holds the Latin-1 letters at their values).
-    bool WriteLatin1CrLf(const std::function<bool(const char*, size_t)>& sink) const;
+    bool WriteLatin1CrLf(const TLogSink& sink, const TLogProgress& progress = {}) const;
+    // The text from from to to as UTF-8, lines joined by '\n' (the clipboard's
+    // form), in pieces.
+    bool WriteUtf8(TLogPos from, TLogPos to, const TLogSink& sink,
+                   const TLogProgress& progress = {}) const;
 
     // Bytes held for the lines, for the benchmark and the tests.
     size_t BytesInUse() const { return Bytes.Size(); }
@@ -144,7 +166,9 @@ public:
 
 private:
     void Compact();
-    bool WriteCrLf(bool utf8, const std::function<bool(const char*, size_t)>& sink) const;
+    void ShiftMarks(size_t first, size_t oldCount, size_t newCount);
+    bool Write(TLogPos from, TLogPos to, bool utf8, const char* lineEnd, const TLogSink& sink,
+               const TLogProgress& progress) const;
 
     TPodArray<char> Bytes;
     TPodArray<uint64_t> Starts;
@@ -152,4 +176,7 @@ private:
     // Bytes of lines that an edit has replaced; they are reclaimed when they
     // make up half of the buffer.
     size_t Unused = 0;
+    // The marked lines and their marks, in the order of the lines: a mark
+    // costs memory only where there is one.
+    std::vector<std::pair<size_t, TLogMark>> Marks;
 };

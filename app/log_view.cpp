@@ -85,17 +85,24 @@ void TLogView::Paint(TLogCanvas& canvas, int height, bool caretShown) {
     }
 }
 
+TLogRgb MarkColor(TLogInk ink) {
+    return ink == TLogInk::ChecksumError ? TLogRgb{0xC8, 0x00, 0x00} : TLogRgb{0xB4, 0x5F, 0x00};
+}
+
 void TLogView::PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y) {
     const double rowHeight = Log.Metrics().RowHeight;
     const std::string_view text = row.Text;
+    const TLogInk ink = row.Mark == TLogMark::ChecksumError   ? TLogInk::ChecksumError
+                        : row.Mark == TLogMark::ShortPreamble ? TLogInk::ShortPreamble
+                                                              : TLogInk::Text;
     if (row.SelectedFrom >= row.SelectedTo) {
-        canvas.Text(Left, y, text, TLogInk::Text);
+        canvas.Text(Left, y, text, ink);
     } else {
         const double x0 = Left + row.SelectedLeft;
         const double x1 = Left + row.SelectedRight;
         canvas.Fill(x0, y, x1 - x0, rowHeight, TLogInk::Selection);
-        canvas.Text(Left, y, text.substr(0, row.SelectedFrom), TLogInk::Text);
-        canvas.Text(x1, y, text.substr(row.SelectedTo), TLogInk::Text);
+        canvas.Text(Left, y, text.substr(0, row.SelectedFrom), ink);
+        canvas.Text(x1, y, text.substr(row.SelectedTo), ink);
         canvas.Text(x0, y, text.substr(row.SelectedFrom, row.SelectedTo - row.SelectedFrom),
                     TLogInk::SelectedText);
     }

@@ -8,6 +8,8 @@
 
 #include "log_model.h"
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +40,16 @@ protected:
     ~TLogSurface() = default;
 };
 
-// What a log view paints with.
-enum class TLogInk { Text, SelectedText, Selection };
+// What a log view paints with: the desktop's colours for text and the
+// selection, and the marks' own colours for the text of marked lines.
+enum class TLogInk { Text, SelectedText, Selection, ChecksumError, ShortPreamble };
+
+struct TLogRgb {
+    uint8_t R, G, B;
+};
+// The colour of a mark's ink: red for a wrong error byte, dark orange for a
+// short preamble; readable on a white log.
+TLogRgb MarkColor(TLogInk ink);
 
 class TLogCanvas {
 public:

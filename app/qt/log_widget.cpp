@@ -103,6 +103,11 @@ private:
             return Palette.color(QPalette::HighlightedText);
         case TLogInk::Selection:
             return Palette.color(QPalette::Highlight);
+        case TLogInk::ChecksumError:
+        case TLogInk::ShortPreamble: {
+            const TLogRgb c = MarkColor(ink);
+            return QColor(c.R, c.G, c.B);
+        }
         case TLogInk::Text:
             break;
         }

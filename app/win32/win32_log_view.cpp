@@ -53,20 +53,22 @@ public:
     void Fill(double x, double y, double width, double height, TLogInk ink) override {
         const RECT r{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + width),
                      static_cast<LONG>(y + height)};
-        FillRect(Dc, &r, GetSysColorBrush(ColorOf(ink)));
+        FillRect(Dc, &r, GetSysColorBrush(SystemColorOf(ink)));
     }
     void Text(double x, double y, std::string_view latin1, TLogInk ink) override {
         // The ANSI code page holds the Latin-1 letters at their values.
         Shown.assign(latin1.begin(), latin1.end());
         for (char& c : Shown)
             c = LogShownByte(static_cast<unsigned char>(c));
-        SetTextColor(Dc, GetSysColor(ColorOf(ink)));
+        const TLogRgb mark = MarkColor(ink);
+        const bool marked = ink == TLogInk::ChecksumError || ink == TLogInk::ShortPreamble;
+        SetTextColor(Dc, marked ? RGB(mark.R, mark.G, mark.B) : GetSysColor(SystemColorOf(ink)));
         TextOutA(Dc, static_cast<int>(x), static_cast<int>(y), Shown.data(),
                  static_cast<int>(Shown.size()));
     }
 
 private:
-    int ColorOf(TLogInk ink) const {
+    int SystemColorOf(TLogInk ink) const {
         if (ink == TLogInk::Text)
             return Background == COLOR_INFOBK ? COLOR_INFOTEXT : COLOR_WINDOWTEXT;
         return ink == TLogInk::Selection ? COLOR_HIGHLIGHT : COLOR_HIGHLIGHTTEXT;

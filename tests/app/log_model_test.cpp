@@ -742,3 +742,33 @@ TEST_F(LogModelTest, TheListenerHearsOfEveryChange) {
     Append("still");
     EXPECT_TRUE(heard.RowsChanged.size() == 1);
 }
+
+TEST(LogStore, MarksStayWithTheirLinesThroughEditsElsewhere) {
+    TLogStore store;
+    store.Append("gut");
+    store.Append("Pruefsumme falsch", TLogMark::ChecksumError);
+    store.Append("gut");
+    store.Append("kurze Praeambel", TLogMark::ShortPreamble);
+    const auto marks = [&store] {
+        std::string m;
+        for (size_t i = 0; i < store.LineCount(); ++i)
+            m += static_cast<char>('0' + static_cast<int>(store.Mark(i)));
+        return m;
+    };
+    EXPECT_EQ(marks(), "0102");
+    // A line split above them moves them down; joining moves them back.
+    store.Replace({0, 1}, {0, 1}, "\n");
+    EXPECT_EQ(marks(), "00102");
+    store.Replace({0, 1}, {1, 0}, "");
+    EXPECT_EQ(marks(), "0102");
+    // Typing into a marked line keeps its mark; a line joined into another
+    // goes with its mark.
+    store.Replace({1, 0}, {1, 0}, "x");
+    EXPECT_EQ(marks(), "0102");
+    store.Replace({2, 3}, {3, 0}, "");
+    EXPECT_EQ(store.Line(2), "gutkurze Praeambel");
+    EXPECT_EQ(marks(), "010");
+    store.Clear();
+    store.Append("neu");
+    EXPECT_EQ(marks(), "0");
+}

@@ -300,3 +300,25 @@ TEST_F(LogViewTest, PaintsRowsTheSelectionAndTheCaret) {
     EXPECT_EQ(c.back().X, 4);
     EXPECT_EQ(c.back().Y, 2 + RowHeight);
 }
+
+TEST_F(LogViewTest, MarkedLinesArePaintedInTheirMarksInk) {
+    Model.AppendLatin1("gut");
+    Model.AppendLatin1("falsch", TLogMark::ChecksumError);
+    Model.AppendLatin1("kurz", TLogMark::ShortPreamble);
+    TTestCanvas canvas;
+    View.Paint(canvas, 5 * RowHeight + 2, false);
+    ASSERT_EQ(canvas.Calls.size(), 3u);
+    EXPECT_EQ(canvas.Calls[0].Ink, TLogInk::Text);
+    EXPECT_EQ(canvas.Calls[1].Ink, TLogInk::ChecksumError);
+    EXPECT_EQ(canvas.Calls[2].Ink, TLogInk::ShortPreamble);
+    // Selected, the mark's text takes the selection's colours like any other.
+    Model.SetCaretPos({1, 0});
+    Model.SetCaretPos({1, 3}, true);
+    canvas.Calls.clear();
+    View.Paint(canvas, 5 * RowHeight + 2, false);
+    EXPECT_EQ(canvas.Calls[3].Text, "sch");
+    EXPECT_EQ(canvas.Calls[3].Ink, TLogInk::ChecksumError);
+    EXPECT_EQ(canvas.Calls[4].Text, "fal");
+    EXPECT_EQ(canvas.Calls[4].Ink, TLogInk::SelectedText);
+    EXPECT_NE(MarkColor(TLogInk::ChecksumError).R, MarkColor(TLogInk::ShortPreamble).R);
+}
