@@ -60,19 +60,26 @@ TLogModel::TLogModel() {
 // --- Appending and clearing --------------------------------------------------
 
 void TLogModel::AppendLatin1(std::string_view text, TLogMark mark) {
-    const bool atEnd = Top >= MaxTopRow();
+    const bool atEnd = TopRow() >= MaxTopRow();
     const size_t firstNewRow = TotalRows();
     for (size_t start = 0;;) {
         const size_t nl = text.find('\n', start);
         const std::string_view line = text.substr(start, nl - start);
         Lines.Append(line, mark);
-        RowEnds.PushBack(static_cast<uint32_t>(TotalRows() + RowsOf(line)));
+        // The open block's rows grow line by line, counted, never estimated.
+        const size_t tail = Lines.BlockCount() - 1;
+        TLogBlockRows& rows = Lines.RowsOfBlock(tail);
+        if (rows.Version == WrapVersion) {
+            rows.Rows += RowsOf(line);
+        } else {
+            LineRowEnds(tail);
+        }
         if (nl == std::string_view::npos)
             break;
         start = nl + 1;
     }
     if (atEnd)
-        Top = MaxTopRow();
+        SetTop(MaxTopRow());
     if (Listener != nullptr) {
         Listener->LogScrolled();
         Listener->LogRowsChanged(firstNewRow);
@@ -82,10 +89,12 @@ void TLogModel::AppendLatin1(std::string_view text, TLogMark mark) {
 void TLogModel::Clear() {
     const bool caretMoved = Caret != TLogPos{} || Anchor != TLogPos{};
     Lines.Clear();
-    RowEnds.Release();
+    std::vector<uint64_t>().swap(RowPrefix);
+    std::vector<TRowEnds>().swap(RowEndsCache);
+    PrefixValid = 0;
     Caret = Anchor = TLogPos{};
     WantedX = -1;
-    Top = 0;
+    TopLine = TopSub = 0;
     if (Listener != nullptr) {
         Listener->LogScrolled();
         Listener->LogRowsChanged(0);
@@ -105,15 +114,16 @@ bool TLogModel::WriteLatin1CrLf(const TLogSink& sink, const TLogProgress& progre
 // --- Wrapping --------------------------------------------------------------
 
 void TLogModel::SetMetrics(const TLogMetrics& metrics) {
-    const bool atEnd = Top >= MaxTopRow();
+    const bool atEnd = TopRow() >= MaxTopRow();
     const bool fontChanged = metrics.Advances != View.Advances ||
                              metrics.FixedPitch != View.FixedPitch ||
                              metrics.RowHeight != View.RowHeight;
     const bool widthChanged = metrics.WrapWidth != View.WrapWidth;
-    // The line at the top of the view, and its row there.
-    const bool topInText = Top < TotalRows();
-    const size_t topLine = topInText ? LineOfRow(Top) : 0;
-    const size_t rowInLine = topInText ? Top - RowsBefore(topLine) : 0;
+    // The line at the top of the view and its row there, or for a new font
+    // the row number.
+    const size_t topLine = TopLine;
+    const size_t topSub = TopSub;
+    const size_t topRow = TopRow();
 
     View = metrics;
     View.WrapWidth = std::max(1, View.WrapWidth);
@@ -124,16 +134,25 @@ void TLogModel::SetMetrics(const TLogMetrics& metrics) {
     CharWidth = View.Advances['0'] > 0 ? View.Advances['0'] : 1;
     ColumnCount = std::max<size_t>(1, static_cast<size_t>(std::floor(View.WrapWidth / CharWidth)));
 
-    if (fontChanged || widthChanged)
-        Rewrap();
-    // A new font keeps the row number; a new width keeps the line at the top.
-    if (!fontChanged) {
-        if (widthChanged && topLine < LineCount())
-            Top = RowsBefore(topLine) + std::min(rowInLine, RowsOfLine(topLine) - 1);
-        if (atEnd)
-            Top = MaxTopRow();
+    if (fontChanged || widthChanged) {
+        // Rows are estimated from the lines' lengths from now on, and
+        // counted where the view is.
+        ++WrapVersion;
+        PrefixValid = 0;
+        if (LineCount() > 0) {
+            const size_t b = Lines.BlockOfLine(std::min(topLine, LineCount() - 1));
+            for (size_t k = b > 0 ? b - 1 : 0; k < std::min(b + 3, Lines.BlockCount()); ++k)
+                LineRowEnds(k);
+            LineRowEnds(Lines.BlockCount() - 1);
+        }
     }
-    Top = std::min(Top, MaxTopRow());
+    if (fontChanged)
+        SetTop(topRow);
+    else if (widthChanged && topLine < LineCount())
+        SetTop(RowsBefore(topLine) + std::min(topSub, RowsOfLine(topLine) - 1));
+    if (atEnd && !fontChanged)
+        SetTop(MaxTopRow());
+    SetTop(std::min(TopRow(), MaxTopRow()));
     if (Listener != nullptr) {
         Listener->LogScrolled();
         if (fontChanged || widthChanged)
@@ -142,47 +161,42 @@ void TLogModel::SetMetrics(const TLogMetrics& metrics) {
 }
 
 size_t TLogModel::RowsOf(std::string_view text) const {
-    if (View.FixedPitch)
-        return text.empty() ? 1 : (text.size() + ColumnCount - 1) / ColumnCount;
-    // Most lines fit; only the long ones are walked character by character.
-    if (static_cast<double>(text.size()) * MaxAdvance <= View.WrapWidth)
+    // Most lines fit; only the long ones are walked.
+    if (View.FixedPitch ? text.size() <= ColumnCount
+                        : static_cast<double>(text.size()) * MaxAdvance <= View.WrapWidth)
         return 1;
-    size_t rows = 1;
-    double x = 0;
-    for (const char c : text) {
-        const double a = View.Advances[static_cast<unsigned char>(c)];
-        if (x + a > View.WrapWidth && x > 0) {
-            ++rows;
-            x = 0;
-        }
-        x += a;
-    }
-    return rows;
+    RowStarts(text, Starts);
+    return Starts.size();
 }
 
 void TLogModel::RowStarts(std::string_view text, std::vector<size_t>& starts) const {
-    starts.clear();
-    starts.push_back(0);
-    if (View.FixedPitch) {
-        for (size_t s = ColumnCount; s < text.size(); s += ColumnCount)
-            starts.push_back(s);
-        return;
-    }
+    starts.assign(1, 0);
+    const double width = View.FixedPitch ? static_cast<double>(ColumnCount) : View.WrapWidth;
+    const auto advance = [this](char c) {
+        return View.FixedPitch ? 1.0 : View.Advances[static_cast<unsigned char>(c)];
+    };
+    size_t rowStart = 0;
+    // Where the next row may start: after the last run of blanks.
+    size_t breakAt = 0;
     double x = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        const double a = View.Advances[static_cast<unsigned char>(text[i])];
-        if (x + a > View.WrapWidth && x > 0) {
-            starts.push_back(i);
+        const double a = advance(text[i]);
+        if (text[i] == ' ') {
+            // Blanks hang past the edge; the row may break after them.
+            x += a;
+            breakAt = i + 1;
+            continue;
+        }
+        if (x + a > width && i > rowStart) {
+            const size_t next = breakAt > rowStart ? breakAt : i;
+            starts.push_back(next);
+            rowStart = next;
             x = 0;
+            for (size_t k = next; k < i; ++k)
+                x += advance(text[k]);
         }
         x += a;
     }
-}
-
-size_t TLogModel::LineOfRow(size_t row) const {
-    const uint32_t* begin = RowEnds.Begin();
-    const uint32_t* end = begin + RowEnds.Size();
-    return static_cast<size_t>(std::upper_bound(begin, end, row) - begin);
 }
 
 double TLogModel::Advance(std::string_view text, size_t from, size_t to) const {
@@ -194,24 +208,137 @@ double TLogModel::Advance(std::string_view text, size_t from, size_t to) const {
     return x;
 }
 
-void TLogModel::Rewrap() {
-    const size_t n = Lines.LineCount();
-    RowEnds.Resize(n);
-    uint32_t rows = 0;
-    if (View.FixedPitch) {
-        // The hot loop for a million lines: one division per line.
-        const uint32_t cols = static_cast<uint32_t>(ColumnCount);
-        for (size_t i = 0; i < n; ++i) {
-            const uint32_t len = static_cast<uint32_t>(Lines.LineLength(i));
-            rows += len == 0 ? 1 : (len + cols - 1) / cols;
-            RowEnds[i] = rows;
-        }
-    } else {
-        for (size_t i = 0; i < n; ++i) {
-            rows += static_cast<uint32_t>(RowsOf(Lines.Line(i)));
-            RowEnds[i] = rows;
+uint64_t TLogModel::EstimatedRows(size_t b) const {
+    // Each length range at its middle; a block whose longest line fits
+    // needs no estimate: every line takes one row.
+    const size_t lines = Lines.LinesOfBlock(b);
+    const double longest = static_cast<double>(Lines.LongestLineOfBlock(b));
+    const double perRow = View.FixedPitch ? static_cast<double>(ColumnCount)
+                                          : View.WrapWidth / std::max(CharWidth, 1e-6);
+    if (View.FixedPitch ? longest <= perRow : longest * MaxAdvance <= View.WrapWidth)
+        return lines;
+    const TLogLengths& lengths = Lines.LengthsOfBlock(b);
+    double rows = 0;
+    for (size_t k = 0; k < TLogLengths::Buckets; ++k) {
+        const double count = lengths.Count[k];
+        if (count == 0)
+            continue;
+        const double length = k + 1 < TLogLengths::Buckets
+                                  ? 8.0 * static_cast<double>(k) + 4
+                                  : static_cast<double>(lengths.LongBytes) / count;
+        rows += count * std::max(1.0, std::ceil(length / perRow));
+    }
+    return std::max<uint64_t>(lines, static_cast<uint64_t>(rows));
+}
+
+uint64_t TLogModel::BlockRows(size_t b) const {
+    TLogBlockRows& r = Lines.RowsOfBlock(b);
+    if (r.Version != WrapVersion) {
+        const uint64_t estimate = EstimatedRows(b);
+        r = TLogBlockRows{estimate, WrapVersion, estimate == Lines.LinesOfBlock(b)};
+        PrefixValid = std::min(PrefixValid, b + 1);
+    }
+    return r.Rows;
+}
+
+const std::vector<uint32_t>& TLogModel::LineRowEnds(size_t b) const {
+    const uint64_t id = Lines.BlockId(b);
+    TRowEnds* entry = nullptr;
+    for (TRowEnds& e : RowEndsCache) {
+        if (e.Block == id && e.Version == WrapVersion) {
+            entry = &e;
+            break;
         }
     }
+    if (entry == nullptr) {
+        // A handful: the blocks in view, the caret's, the open one.
+        constexpr size_t Kept = 8;
+        if (RowEndsCache.size() < Kept) {
+            entry = &RowEndsCache.emplace_back();
+        } else {
+            entry = &*std::min_element(
+                RowEndsCache.begin(), RowEndsCache.end(),
+                [](const TRowEnds& x, const TRowEnds& y) { return x.Used < y.Used; });
+        }
+        entry->Block = id;
+        entry->Version = WrapVersion;
+        entry->Ends.clear();
+    }
+    entry->Used = ++RowEndsClock;
+    // The open block may have grown since its lines were counted.
+    const size_t first = Lines.FirstLineOfBlock(b);
+    const size_t lines = Lines.LinesOfBlock(b);
+    uint32_t rows = entry->Ends.empty() ? 0 : entry->Ends.back();
+    for (size_t i = entry->Ends.size(); i < lines; ++i) {
+        rows += static_cast<uint32_t>(RowsOf(Lines.Line(first + i)));
+        entry->Ends.push_back(rows);
+    }
+    TLogBlockRows& r = Lines.RowsOfBlock(b);
+    if (!r.Exact || r.Version != WrapVersion || r.Rows != rows) {
+        r = TLogBlockRows{rows, WrapVersion, true};
+        PrefixValid = std::min(PrefixValid, b + 1);
+    }
+    return entry->Ends;
+}
+
+uint64_t TLogModel::RowsBeforeBlock(size_t b) const {
+    if (RowPrefix.size() < Lines.BlockCount())
+        RowPrefix.resize(Lines.BlockCount());
+    PrefixValid = std::min(PrefixValid, RowPrefix.size());
+    if (PrefixValid == 0) {
+        RowPrefix[0] = 0;
+        PrefixValid = 1;
+    }
+    while (PrefixValid <= b) {
+        const uint64_t rows = BlockRows(PrefixValid - 1);
+        RowPrefix[PrefixValid] = RowPrefix[PrefixValid - 1] + rows;
+        ++PrefixValid;
+    }
+    return RowPrefix[b];
+}
+
+size_t TLogModel::RowsBefore(size_t line) const {
+    if (line == 0 || LineCount() == 0)
+        return 0;
+    if (line >= LineCount())
+        return TotalRows();
+    const size_t b = Lines.BlockOfLine(line);
+    const size_t i = line - Lines.FirstLineOfBlock(b);
+    const uint64_t inBlock = i == 0 ? 0 : LineRowEnds(b)[i - 1];
+    return static_cast<size_t>(RowsBeforeBlock(b) + inBlock);
+}
+
+size_t TLogModel::RowsOfLine(size_t line) const {
+    const size_t b = Lines.BlockOfLine(line);
+    const size_t i = line - Lines.FirstLineOfBlock(b);
+    const std::vector<uint32_t>& ends = LineRowEnds(b);
+    return ends[i] - (i == 0 ? 0 : ends[i - 1]);
+}
+
+size_t TLogModel::TotalRows() const {
+    if (LineCount() == 0)
+        return 0;
+    const size_t last = Lines.BlockCount() - 1;
+    const uint64_t before = RowsBeforeBlock(last);
+    return static_cast<size_t>(before + BlockRows(last));
+}
+
+size_t TLogModel::LineOfRow(size_t row) const {
+    if (LineCount() == 0)
+        return 0;
+    const size_t last = Lines.BlockCount() - 1;
+    RowsBeforeBlock(last);
+    // The block, by the rows before each; then the line in it, counted.
+    const auto after = std::upper_bound(RowPrefix.begin(), RowPrefix.begin() + last + 1,
+                                        static_cast<uint64_t>(row));
+    const size_t b = static_cast<size_t>(after - RowPrefix.begin()) - 1;
+    const uint64_t inBlock = row - RowPrefix[b];
+    const std::vector<uint32_t>& ends = LineRowEnds(b);
+    const size_t i =
+        static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), inBlock) - ends.begin());
+    if (i >= ends.size())
+        return b == last ? LineCount() : Lines.FirstLineOfBlock(b) + ends.size() - 1;
+    return Lines.FirstLineOfBlock(b) + i;
 }
 
 // --- Scrolling and what is in view -------------------------------------------
@@ -226,11 +353,23 @@ size_t TLogModel::MaxTopRow() const {
     return total > visible ? total - visible : 0;
 }
 
+size_t TLogModel::TopRow() const {
+    return RowsBefore(TopLine) + TopSub;
+}
+
 void TLogModel::SetTop(size_t row) {
     row = std::min(row, MaxTopRow());
-    if (row == Top)
+    size_t line = LineOfRow(row);
+    size_t sub = 0;
+    if (line < LineCount()) {
+        sub = row - RowsBefore(line);
+    } else {
+        line = 0;
+    }
+    if (line == TopLine && sub == TopSub)
         return;
-    Top = row;
+    TopLine = line;
+    TopSub = sub;
     if (Listener != nullptr)
         Listener->LogScrolled();
 }
@@ -240,21 +379,24 @@ void TLogModel::ScrollTo(size_t row) {
 }
 
 void TLogModel::ScrollBy(long long rows) {
+    const size_t top = TopRow();
     if (rows < 0)
-        SetTop(Top > static_cast<size_t>(-rows) ? Top - static_cast<size_t>(-rows) : 0);
+        SetTop(top > static_cast<size_t>(-rows) ? top - static_cast<size_t>(-rows) : 0);
     else
-        SetTop(Top + static_cast<size_t>(rows));
+        SetTop(top + static_cast<size_t>(rows));
 }
 
 void TLogModel::RowsInView(size_t count, std::vector<TLogRowView>& rows) const {
     rows.clear();
+    if (LineCount() == 0)
+        return;
     const TLogPos selFrom = std::min(Caret, Anchor);
     const TLogPos selTo = std::max(Caret, Anchor);
     const bool selection = HasSelection();
     std::vector<size_t> starts;
-    size_t line = Top < TotalRows() ? LineOfRow(Top) : LineCount();
-    size_t row = line < LineCount() ? Top - RowsBefore(line) : 0;
-    for (; line < LineCount() && rows.size() < count; ++line, row = 0) {
+    size_t rowNumber = RowsBefore(TopLine);
+    size_t row = TopSub;
+    for (size_t line = TopLine; line < LineCount() && rows.size() < count; ++line, row = 0) {
         const std::string_view text = Lines.Line(line);
         RowStarts(text, starts);
         // The selected part of this line.
@@ -265,11 +407,12 @@ void TLogModel::RowsInView(size_t count, std::vector<TLogRowView>& rows) const {
             b = selTo.Line == line ? selTo.Col : text.size();
             lineEndSelected = selTo.Line > line;
         }
+        const TLogMark mark = Lines.Mark(line);
         for (; row < starts.size() && rows.size() < count; ++row) {
             const size_t c0 = starts[row];
             const size_t c1 = row + 1 < starts.size() ? starts[row + 1] : text.size();
             TLogRowView v;
-            v.Row = RowsBefore(line) + row;
+            v.Row = rowNumber + row;
             v.Line = line;
             v.Text = text.substr(c0, c1 - c0);
             v.Begin = c0;
@@ -283,9 +426,10 @@ void TLogModel::RowsInView(size_t count, std::vector<TLogRowView>& rows) const {
             }
             v.Width = Advance(text, c0, c1);
             v.LineEndSelected = lineEndSelected && row + 1 == starts.size();
-            v.Mark = Lines.Mark(line);
+            v.Mark = mark;
             rows.push_back(v);
         }
+        rowNumber += starts.size();
     }
 }
 
@@ -306,11 +450,12 @@ TLogPos TLogModel::PosAtRow(size_t row, double x) const {
     if (Lines.LineCount() == 0)
         return TLogPos{};
     row = std::min(row, TotalRows() - 1);
-    const size_t line = LineOfRow(row);
+    const size_t line = std::min(LineOfRow(row), LineCount() - 1);
+    const size_t before = RowsBefore(line);
     const std::string_view text = Lines.Line(line);
     std::vector<size_t> starts;
     RowStarts(text, starts);
-    const size_t r = std::min(row - RowsBefore(line), starts.size() - 1);
+    const size_t r = std::min(row > before ? row - before : 0, starts.size() - 1);
     const size_t end = r + 1 < starts.size() ? starts[r + 1] : text.size();
     size_t col = starts[r];
     if (View.FixedPitch) {
@@ -354,9 +499,10 @@ void TLogModel::SetCaretPos(TLogPos pos, bool keepAnchor) {
 void TLogModel::EnsureCaretVisible() {
     const size_t row = PlaceOf(Caret).Row;
     const size_t visible = VisibleRows();
-    if (row < Top)
+    const size_t top = TopRow();
+    if (row < top)
         SetTop(row);
-    else if (row >= Top + visible)
+    else if (row >= top + visible)
         SetTop(row - visible + 1);
 }
 
@@ -535,37 +681,15 @@ void TLogModel::Paste(std::string_view latin1) {
 }
 
 void TLogModel::Edit(TLogPos from, TLogPos to, const std::string& text) {
-    const size_t oldLines = std::max<size_t>(Lines.LineCount(), 1);
-    const size_t oldRows = Lines.LineCount() == 0 ? 0 : RowEnds[to.Line] - RowsBefore(from.Line);
     const size_t firstRow = Lines.LineCount() == 0 ? 0 : RowsBefore(from.Line);
+    const size_t top = TopRow();
+    const size_t firstBlock = Lines.LineCount() == 0 ? 0 : Lines.BlockOfLine(from.Line);
     const TLogPos end = Lines.Replace(from, to, text);
-    const size_t newLines = std::max<size_t>(Lines.LineCount(), 1);
-    if (Lines.LineCount() == 0) {
-        RowEnds.Release();
-    } else if (RowEnds.Empty()) {
-        Rewrap();
-    } else {
-        // Only the replaced lines are wrapped again; the rows after them move
-        // by the difference.
-        const size_t replaced = to.Line - from.Line + 1;
-        const size_t inserted = replaced + newLines - oldLines;
-        if (inserted > replaced)
-            RowEnds.InsertGap(from.Line + replaced, inserted - replaced);
-        else
-            RowEnds.Erase(from.Line + inserted, replaced - inserted);
-        uint32_t rows = static_cast<uint32_t>(RowsBefore(from.Line));
-        for (size_t i = from.Line; i < from.Line + inserted; ++i) {
-            rows += static_cast<uint32_t>(RowsOf(Lines.Line(i)));
-            RowEnds[i] = rows;
-        }
-        const size_t newRows = rows - RowsBefore(from.Line);
-        if (newRows != oldRows) {
-            const uint32_t diff = static_cast<uint32_t>(newRows - oldRows);
-            for (size_t i = from.Line + inserted; i < RowEnds.Size(); ++i)
-                RowEnds[i] += diff; // wraps round for fewer rows, as intended
-        }
-    }
-    Top = std::min(Top, MaxTopRow());
+    // The edited blocks are new; the rows before them stand.
+    PrefixValid = std::min(PrefixValid, firstBlock);
+    RowPrefix.resize(std::min(RowPrefix.size(), Lines.BlockCount()));
+    TopLine = TopSub = 0;
+    SetTop(top);
     if (Listener != nullptr) {
         Listener->LogScrolled();
         Listener->LogRowsChanged(firstRow);

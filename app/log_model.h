@@ -4,8 +4,12 @@
 // TLogMetrics, paints the rows RowsInView gives it and turns keys and mouse
 // into calls here; it keeps no copy of the text. Plain C++, no toolkit.
 //
-// Long lines wrap at the wrap width, anywhere in the line (as a character
-// grid for a fixed-pitch font); the scroll position counts wrapped rows.
+// Long lines wrap as a text field wraps them: after the last blank that
+// fits in the row (blanks at a row's end hang past the edge), a word longer
+// than a row where it reaches the edge. The scroll position counts wrapped
+// rows. After a new width, the rows of blocks far from the view are
+// estimated from their lines' lengths and counted when they come near it;
+// the line at the top of the view stays there.
 #pragma once
 
 #include "log_store.h"
@@ -128,8 +132,8 @@ public:
     void SetMetrics(const TLogMetrics& metrics);
     const TLogMetrics& Metrics() const { return View; }
 
-    size_t RowsOfLine(size_t line) const { return RowEnds[line] - RowsBefore(line); }
-    size_t TotalRows() const { return RowEnds.Empty() ? 0 : RowEnds.Back(); }
+    size_t RowsOfLine(size_t line) const;
+    size_t TotalRows() const;
     // The line holding a wrapped row (rows count from the first line).
     size_t LineOfRow(size_t row) const;
     // Whole rows in the view, at least one.
@@ -138,7 +142,7 @@ public:
     size_t Columns() const { return View.FixedPitch ? ColumnCount : 0; }
 
     // The first row in view, from 0 to MaxTopRow().
-    size_t TopRow() const { return Top; }
+    size_t TopRow() const;
     size_t MaxTopRow() const;
     // Scrolls so row is the first in view, as far as the text goes.
     void ScrollTo(size_t row);
@@ -190,27 +194,51 @@ public:
     void Paste(std::string_view latin1);
 
 private:
-    size_t RowsBefore(size_t line) const { return line == 0 ? 0 : RowEnds[line - 1]; }
+    // The rows of each line of a block, added up from its first line.
+    struct TRowEnds {
+        uint64_t Block = 0;
+        uint32_t Version = 0;
+        uint64_t Used = 0;
+        std::vector<uint32_t> Ends;
+    };
+
+    size_t RowsBefore(size_t line) const;
     size_t RowsOf(std::string_view text) const;
     // Start of every wrapped row of text (the first is 0).
     void RowStarts(std::string_view text, std::vector<size_t>& starts) const;
     double Advance(std::string_view text, size_t from, size_t to) const;
-    void Rewrap();
+    // A block's rows: counted where its text was at hand, else estimated.
+    uint64_t BlockRows(size_t b) const;
+    uint64_t EstimatedRows(size_t b) const;
+    uint64_t RowsBeforeBlock(size_t b) const;
+    // Counts the rows of a block's lines from its text; the block's rows are
+    // exact from then on.
+    const std::vector<uint32_t>& LineRowEnds(size_t b) const;
     void Edit(TLogPos from, TLogPos to, const std::string& text);
     void SetTop(size_t row);
     void EnsureCaretVisible();
     void CaretMoved();
 
     TLogStore Lines;
-    // Rows of lines 0..i together, for finding a row's line by binary search.
-    TPodArray<uint32_t> RowEnds;
+    // Bumped by every change of the wrapping: rows counted for an older one
+    // are counted again.
+    uint32_t WrapVersion = 1;
+    // Rows before each block, valid for the first PrefixValid blocks.
+    mutable std::vector<uint64_t> RowPrefix;
+    mutable size_t PrefixValid = 0;
+    mutable std::vector<TRowEnds> RowEndsCache;
+    mutable uint64_t RowEndsClock = 0;
+    mutable std::vector<size_t> Starts;
 
     TLogMetrics View;
     double MaxAdvance = 1;
     double CharWidth = 1;
     size_t ColumnCount = 1;
 
-    size_t Top = 0;
+    // The first row in view, as a line and a row in it: rows counted anew
+    // above the view do not move what the view shows.
+    size_t TopLine = 0;
+    size_t TopSub = 0;
     TLogPos Caret;
     TLogPos Anchor;
     // The x that up and down keep to over shorter rows; -1 when none.

@@ -1,100 +1,21 @@
-// The lines of a log as single-byte (Latin-1) text: all bytes in one growing
-// buffer, and per line only where its bytes start and how many there are.
-// A 90-character line costs 90 bytes plus 12, where a QTextDocument block
-// costs several hundred. Plain C++, no Qt.
+// The lines of a log as single-byte (Latin-1) text, in blocks: lines go into
+// an open block; a full block is sealed, its text compressed with zlib, and
+// per block only its line count, a histogram of its line lengths, its wrapped
+// rows and the compressed bytes are kept. A line of a sealed block is read
+// through a small cache of decompressed blocks; an edit opens the blocks it
+// touches again. So memory grows with what the lines say, not with how many
+// there are: a week of traffic fits. Plain C++, no toolkit.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
-#include <new>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 #include <vector>
-
-// A growable array of plain values that grows with realloc: large blocks are
-// moved by remapping their pages, not by copying them, so appending stays
-// cheap even when the log holds hundreds of megabytes.
-template <typename T> class TPodArray {
-    static_assert(std::is_trivially_copyable_v<T>, "TPodArray holds plain values only");
-
-public:
-    TPodArray() = default;
-    ~TPodArray() { std::free(Data); }
-    TPodArray(const TPodArray&) = delete;
-    TPodArray& operator=(const TPodArray&) = delete;
-
-    size_t Size() const { return Count; }
-    size_t Capacity() const { return Allocated; }
-    bool Empty() const { return Count == 0; }
-    T* Begin() { return Data; }
-    const T* Begin() const { return Data; }
-    T& operator[](size_t i) { return Data[i]; }
-    const T& operator[](size_t i) const { return Data[i]; }
-    T& Back() { return Data[Count - 1]; }
-    const T& Back() const { return Data[Count - 1]; }
-
-    void PushBack(T value) {
-        if (Count == Allocated)
-            Reserve(Count + 1);
-        Data[Count++] = value;
-    }
-    void Append(const T* values, size_t n) {
-        if (n == 0)
-            return;
-        Reserve(Count + n);
-        std::memcpy(Data + Count, values, n * sizeof(T));
-        Count += n;
-    }
-    // Opens a gap of n elements at index at; the caller fills it.
-    void InsertGap(size_t at, size_t n) {
-        if (n == 0)
-            return;
-        Reserve(Count + n);
-        std::memmove(Data + at + n, Data + at, (Count - at) * sizeof(T));
-        Count += n;
-    }
-    void Erase(size_t at, size_t n) {
-        if (n == 0)
-            return;
-        std::memmove(Data + at, Data + at + n, (Count - at - n) * sizeof(T));
-        Count -= n;
-    }
-    // Shrinking keeps the memory; growing leaves the new elements unset.
-    void Resize(size_t n) {
-        Reserve(n);
-        Count = n;
-    }
-    // Gives the memory back, which a cleared log of millions of lines must do.
-    void Release() {
-        std::free(Data);
-        Data = nullptr;
-        Count = Allocated = 0;
-    }
-    void Reserve(size_t n) {
-        if (n <= Allocated)
-            return;
-        size_t grown = Allocated + Allocated / 2;
-        if (grown < n)
-            grown = n;
-        if (grown < 64)
-            grown = 64;
-        void* p = std::realloc(Data, grown * sizeof(T));
-        if (p == nullptr)
-            throw std::bad_alloc();
-        Data = static_cast<T*>(p);
-        Allocated = grown;
-    }
-
-private:
-    T* Data = nullptr;
-    size_t Count = 0;
-    size_t Allocated = 0;
-};
 
 // A place in the text: a line and the number of bytes before it in that line.
 struct TLogPos {
@@ -123,13 +44,41 @@ using TLogSink = std::function<bool(const char*, size_t)>;
 // Told now and then during a long write: lines written so far, of total.
 using TLogProgress = std::function<void(size_t done, size_t total)>;
 
+// The wrapped rows of one block, kept for the model that wraps the lines.
+// Version 0: not known since the block was made or changed.
+struct TLogBlockRows {
+    uint64_t Rows = 0;
+    uint32_t Version = 0;
+    // Counted from the text, not estimated from the lengths.
+    bool Exact = false;
+};
+
+// How many lines of a block have a length in each range: [8k, 8k + 8) for
+// k < 31, and 248 or more in the last, whose bytes are counted too. Enough
+// to estimate the rows of a block at any width without its text.
+struct TLogLengths {
+    static constexpr size_t Buckets = 32;
+    std::array<uint16_t, Buckets> Count{};
+    uint32_t LongBytes = 0;
+    void Add(size_t length);
+};
+
 class TLogStore {
 public:
-    size_t LineCount() const { return Starts.Size(); }
-    std::string_view Line(size_t i) const {
-        return std::string_view(Bytes.Begin() + Starts[i], Lengths[i]);
-    }
-    size_t LineLength(size_t i) const { return Lengths[i]; }
+    // A block holds at most this much text; then it is sealed.
+    static constexpr size_t BlockBytes = 64 * 1024;
+    static constexpr size_t BlockLines = 16384;
+
+    TLogStore();
+    ~TLogStore();
+    TLogStore(const TLogStore&) = delete;
+    TLogStore& operator=(const TLogStore&) = delete;
+
+    size_t LineCount() const;
+    // A line's bytes. The view stays valid until the store changes or lines
+    // of several other sealed blocks have been read.
+    std::string_view Line(size_t i) const;
+    size_t LineLength(size_t i) const { return Line(i).size(); }
 
     // Appends one line; line holds no '\n'.
     void Append(std::string_view line, TLogMark mark = TLogMark::None);
@@ -160,22 +109,81 @@ public:
     bool WriteUtf8(TLogPos from, TLogPos to, const TLogSink& sink,
                    const TLogProgress& progress = {}) const;
 
-    // Bytes held for the lines, for the benchmark and the tests.
-    size_t BytesInUse() const { return Bytes.Size(); }
-    size_t UnusedBytes() const { return Unused; }
+    // The blocks, in order; the last one is open and takes the appended lines.
+    size_t BlockCount() const { return Blocks.size(); }
+    size_t BlockOfLine(size_t line) const;
+    size_t FirstLineOfBlock(size_t b) const { return Blocks[b].FirstLine; }
+    size_t LinesOfBlock(size_t b) const { return Blocks[b].Lines; }
+    size_t LongestLineOfBlock(size_t b) const { return Blocks[b].Longest; }
+    const TLogLengths& LengthsOfBlock(size_t b) const { return Blocks[b].Lengths; }
+    // Stays the same while the block's lines do.
+    uint64_t BlockId(size_t b) const { return Blocks[b].Id; }
+    // The model's record of the block's rows; a cache, so it may change in a
+    // const store.
+    TLogBlockRows& RowsOfBlock(size_t b) const { return Blocks[b].Rows; }
+
+    // The bytes of the lines' text, as if each were kept on its own.
+    size_t BytesInUse() const { return TextBytes; }
+    // What the store holds in memory: compressed and open text, the blocks'
+    // records, the cache and the marks.
+    size_t MemoryInUse() const;
 
 private:
-    void Compact();
+    // The text of an open block, a '\n' after every line, and where each
+    // line starts in it.
+    struct TText {
+        std::string Text;
+        std::vector<uint32_t> Starts;
+    };
+    struct TBlock {
+        uint64_t Id = 0;
+        size_t FirstLine = 0;
+        uint32_t Lines = 0;
+        // Text bytes, a '\n' after every line.
+        uint32_t Bytes = 0;
+        uint32_t Longest = 0;
+        uint32_t PackedSize = 0;
+        TLogLengths Lengths;
+        // Sealed: the text compressed. Open: the text itself.
+        std::unique_ptr<uint8_t[]> Packed;
+        std::unique_ptr<TText> Open;
+        mutable TLogBlockRows Rows;
+    };
+    // A decompressed sealed block.
+    struct TCached {
+        uint64_t Id = 0;
+        uint64_t Used = 0;
+        TText Text;
+    };
+
+    TBlock& NewBlock(size_t at);
+    void AddLine(TBlock& block, std::string_view line);
+    void Seal(TBlock& block);
+    // The text of a block and where its lines start, decompressed into the
+    // cache if sealed.
+    const TText& TextOf(const TBlock& block) const;
+    void Renumber(size_t fromBlock);
+    // Keeps the blocks an edit opened few: the oldest are sealed again.
+    void SealEdited(size_t keep);
     void ShiftMarks(size_t first, size_t oldCount, size_t newCount);
     bool Write(TLogPos from, TLogPos to, bool utf8, const char* lineEnd, const TLogSink& sink,
                const TLogProgress& progress) const;
 
-    TPodArray<char> Bytes;
-    TPodArray<uint64_t> Starts;
-    TPodArray<uint32_t> Lengths;
-    // Bytes of lines that an edit has replaced; they are reclaimed when they
-    // make up half of the buffer.
-    size_t Unused = 0;
+    std::vector<TBlock> Blocks;
+    uint64_t NextId = 1;
+    // A sealed block's text, kept for the next block to fill; and room for
+    // compressing one.
+    std::unique_ptr<TText> Spare;
+    std::vector<uint8_t> Scratch;
+    // zlib's state, kept from block to block: making it anew each time costs
+    // more than compressing a block's lines.
+    struct TZip;
+    mutable std::unique_ptr<TZip> Zip;
+    size_t TextBytes = 0;
+    // Blocks opened by edits, most recent last, by id.
+    std::vector<uint64_t> Edited;
+    mutable std::vector<TCached> Cache;
+    mutable uint64_t CacheClock = 0;
     // The marked lines and their marks, in the order of the lines: a mark
     // costs memory only where there is one.
     std::vector<std::pair<size_t, TLogMark>> Marks;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build   # compiler and build
     libgtest-dev                        # unit tests
+    zlib1g-dev libz-mingw-w64-dev       # the logs' compressed blocks (Linux, Windows)
     clang libclang-rt-14-dev            # libFuzzer and its sanitizer runtime
     clang-format                        # formatting check
     python3                             # the decoder's differential test

@@ -772,3 +772,139 @@ TEST(LogStore, MarksStayWithTheirLinesThroughEditsElsewhere) {
     store.Append("neu");
     EXPECT_EQ(marks(), "0");
 }
+
+// --- Blocks, compression and wrapping as a text field wraps -------------------
+
+namespace {
+
+// Lines as the decoder writes them, with a clock and the packet's bits.
+std::string DecoderLine(size_t i) {
+    static const char* const texts[] = {"Lok    23 (128 Step) Vorw.  Halt   0 ",
+                                        "Lok  6263 F-Befehl: F0 F1 ", "Idle",
+                                        "Schalten  181 gerade ON ",
+                                        "Lok     3 (28 Step) R\xFC"
+                                        "ckw. Speed   8 "};
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%02zu:%02zu:%02zu:%03zu  ", i / 3600000 % 24,
+                  i / 60000 % 60, i / 1000 % 60, i * 7 % 1000);
+    std::string bits;
+    for (int b = 0; b < 24; ++b)
+        bits += ((i * 2654435761u) >> b) & 1 ? '1' : '0';
+    return stamp + bits + " " + texts[i % 5];
+}
+
+} // namespace
+
+TEST(LogStore, ManyLinesGoIntoCompressedBlocksAndReadBack) {
+    TLogStore store;
+    const size_t n = 60000;
+    std::string expected;
+    for (size_t i = 0; i < n; ++i) {
+        store.Append(DecoderLine(i), i % 1000 == 7 ? TLogMark::ChecksumError : TLogMark::None);
+        expected += DecoderLine(i) + "\r\n";
+    }
+    ASSERT_EQ(store.LineCount(), n);
+    EXPECT_GT(store.BlockCount(), 50u);
+    // Reading back, in any order, across blocks.
+    for (size_t i : {size_t{0}, n / 2, n - 1, size_t{1}, n / 3, size_t{12345}, n / 2 + 1})
+        EXPECT_EQ(store.Line(i), DecoderLine(i)) << i;
+    std::string out;
+    store.WriteLatin1CrLf([&out](const char* data, size_t size) {
+        out.append(data, size);
+        return true;
+    });
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(store.Mark(7007), TLogMark::ChecksumError);
+    EXPECT_EQ(store.Mark(7008), TLogMark::None);
+    // The lines say much the same: more of them take a fraction of their
+    // text.
+    const size_t memory = store.MemoryInUse(), bytes = store.BytesInUse();
+    for (size_t i = n; i < 3 * n; ++i)
+        store.Append(DecoderLine(i));
+    EXPECT_LT(store.MemoryInUse() - memory, (store.BytesInUse() - bytes) / 4);
+    // Cleared, the memory goes back.
+    store.Clear();
+    EXPECT_EQ(store.LineCount(), 0u);
+    EXPECT_LT(store.MemoryInUse(), 4096u);
+}
+
+TEST(LogStore, EditsAcrossBlocksAndManyEditedBlocksStayCheap) {
+    TLogStore store;
+    const size_t n = 30000;
+    for (size_t i = 0; i < n; ++i)
+        store.Append(DecoderLine(i), i == 20000 ? TLogMark::ShortPreamble : TLogMark::None);
+    const size_t sealed = store.MemoryInUse();
+    // From the middle of one block to the middle of one far away: the blocks
+    // between go without being read.
+    const size_t a = 1000, b = 19000;
+    const std::string joined =
+        std::string(store.Line(a).substr(0, 5)) + "X" + std::string(store.Line(b).substr(10));
+    EXPECT_EQ(store.Replace({a, 5}, {b, 10}, "X"), (TLogPos{a, 6}));
+    ASSERT_EQ(store.LineCount(), n - (b - a));
+    EXPECT_EQ(store.Line(a), joined);
+    EXPECT_EQ(store.Line(a - 1), DecoderLine(a - 1));
+    EXPECT_EQ(store.Line(a + 1), DecoderLine(b + 1));
+    EXPECT_EQ(store.Line(store.LineCount() - 1), DecoderLine(n - 1));
+    EXPECT_EQ(store.Mark(20000 - (b - a)), TLogMark::ShortPreamble);
+    // Typing in forty places opens forty blocks; only a few stay open (with
+    // the blocks read in the cache, far fewer than forty).
+    for (size_t k = 0; k < 40; ++k)
+        store.Replace({k * 250, 0}, {k * 250, 0}, "#");
+    for (size_t k = 0; k < 40; ++k)
+        EXPECT_EQ(store.Line(k * 250)[0], '#') << k;
+    EXPECT_LT(store.MemoryInUse(), sealed + 30 * TLogStore::BlockBytes);
+}
+
+TEST_F(LogModelTest, LongLinesWrapAtBlanksAsATextFieldWraps) {
+    // 40 columns.
+    Append("Lok     3 (28 Step) R\xFC"
+           "ckw. Speed   8 Funktion F0 an");
+    std::vector<TLogRowView> rows;
+    Log.ScrollTo(0);
+    Log.RowsInView(5, rows);
+    ASSERT_EQ(rows.size(), 2u);
+    // The row breaks after the blank before the word that would cross the
+    // edge; the blank stays at the end of the first row.
+    EXPECT_EQ(rows[0].Text, "Lok     3 (28 Step) R\xFC"
+                            "ckw. Speed   8 ");
+    EXPECT_EQ(rows[1].Text, "Funktion F0 an");
+    // A word longer than a row breaks where the row is full.
+    Log.Clear();
+    Append(Repeat('1', 100));
+    EXPECT_EQ(Log.RowsOfLine(0), 3u);
+    // A line as wide as the view takes one row, blanks after it too.
+    Log.Clear();
+    Append(Repeat('x', 40));
+    Append(Repeat('x', 40) + "   ");
+    Append(Repeat('x', 39) + " y");
+    EXPECT_EQ(Log.RowsOfLine(0), 1u);
+    EXPECT_EQ(Log.RowsOfLine(1), 1u);
+    EXPECT_EQ(Log.RowsOfLine(2), 2u);
+    EXPECT_EQ(Log.PlaceOf({2, 40}).Row, 3u);
+    EXPECT_EQ(Log.PlaceOf({2, 40}).X, 0.0);
+}
+
+TEST_F(LogModelTest, ANewWidthEstimatesFarRowsAndCountsThemWhereTheViewGoes) {
+    for (size_t i = 0; i < 60000; ++i)
+        Append(DecoderLine(i));
+    // Wide: every line one row, known without reading a block.
+    Log.SetMetrics(Fixed(1400));
+    EXPECT_EQ(Log.TotalRows(), 60000u);
+    Log.ScrollTo(30000);
+    const size_t topLine = Log.LineOfRow(Log.TopRow());
+    // Narrow: the line at the top stays there whatever the rows far away
+    // turn out to be.
+    Log.SetMetrics(Fixed(280));
+    const size_t estimated = Log.TotalRows();
+    EXPECT_EQ(Log.LineOfRow(Log.TopRow()), topLine);
+    size_t counted = 0;
+    for (size_t i = 0; i < Log.LineCount(); ++i)
+        counted += Log.RowsOfLine(i);
+    EXPECT_EQ(Log.TotalRows(), counted);
+    EXPECT_EQ(Log.LineOfRow(Log.TopRow()), topLine);
+    // The estimate was close.
+    EXPECT_NEAR(static_cast<double>(estimated), static_cast<double>(counted), counted * 0.1);
+    // Far rows, once counted, lead to their lines.
+    for (size_t line : {size_t{5}, size_t{40000}, size_t{59999}})
+        EXPECT_EQ(Log.LineOfRow(Log.PlaceOf({line, 0}).Row), line);
+}
