@@ -431,7 +431,99 @@ public:
     ssize_t Read(int, void*, std::size_t) override { throw std::runtime_error("read failed"); }
 };
 
+// Reading the port's settings fails with an exception, so Start fails after
+// the port was opened.
+class TThrowingConfiguration : public TSysCalls {
+public:
+    int Tcgetattr(int, termios*) override { throw std::runtime_error("tcgetattr failed"); }
+};
+
+// Closing fails with an exception after the descriptor was given up.
+class TThrowingClose : public TSysCalls {
+public:
+    int Close(int fd) override {
+        TSysCalls::Close(fd);
+        throw std::runtime_error("close failed");
+    }
+};
+
+// Real reads, each one's size noted.
+class TReadSizes : public TSysCalls {
+public:
+    ssize_t Read(int fd, void* buffer, std::size_t count) override {
+        Sizes.push_back(count);
+        return TSysCalls::Read(fd, buffer, count);
+    }
+    std::vector<std::size_t> Sizes;
+};
+
 } // namespace
+
+// The settings file bounds nothing: a size above the read buffer's 400 bytes
+// must not become a read into it.
+TEST_F(Reception, BufferSizeAboveTheReadBufferReadsAtMostItsSize) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\nBuffersize=100000\r\n");
+    TReadSizes reads;
+    TSysCallsGuard guard(reads);
+    Window->btnStart.Click();
+    Send(IdleTraffic(300));
+    ASSERT_TRUE(TickUntil([&] { return CountOf(Log(), "Idle Packet") == 300; }))
+        << CountOf(Log(), "Idle Packet");
+    ASSERT_FALSE(reads.Sizes.empty());
+    EXPECT_LE(*std::max_element(reads.Sizes.begin(), reads.Sizes.end()), 400u);
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+// A failure raised while Start configures the opened port: the warning, the
+// controls of a stopped reception, and the port given back for a later
+// Start.
+TEST_F(Reception, AFailureWhileStartingShowsTheWarningAndReleasesThePort) {
+    StartMapped();
+    {
+        TThrowingConfiguration configuration;
+        TSysCallsGuard guard(configuration);
+        Window->btnStart.Click();
+    }
+    ASSERT_EQ(Desktop.Warnings.size(), 1u);
+    EXPECT_EQ(Desktop.Warnings[0].Text, "Fehler beim \u00d6ffnen des COM-Portes ");
+    EXPECT_TRUE(Stopped());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_EQ(Window->Focused(), &Window->btnStart);
+    EXPECT_FALSE(Window->btnStop.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_EQ(Log(), TLines{}) << "no opened line";
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+
+    Window->btnStart.Click();
+    EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet");
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+// A failure raised by the close of the stop sequence: "COM geschlossen"
+// stands, the warning follows, and the controls are those of a stopped
+// reception; "Empfang gestoppt" and "Ende" wait for a stop that worked.
+TEST_F(Reception, AFailureWhileClosingShowsTheWarningAndStopsTheControls) {
+    StartMapped();
+    Window->btnStart.Click();
+    Window->btnStop.Click();
+    {
+        TThrowingClose close;
+        TSysCallsGuard guard(close);
+        Window->Timer1.Fire();
+    }
+    ASSERT_EQ(Desktop.Warnings.size(), 1u);
+    EXPECT_EQ(Desktop.Warnings[0].Text, "Fehler beim Schliessen des COM-Portes ");
+    EXPECT_EQ(LastLine(), "COM geschlossen");
+    EXPECT_FALSE(Contains(Log(), "Empfang gestoppt"));
+    EXPECT_TRUE(Stopped());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_EQ(Window->Focused(), &Window->btnStart);
+    EXPECT_FALSE(Window->btnStop.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_FALSE(Window->btnClose.Enabled());
+}
 
 // The warning, the controls of a stopped reception, no closing lines; and
 // the port is given back, since our own exclusive use would make every later
