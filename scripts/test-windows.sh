@@ -67,21 +67,30 @@ echo "== Windows: fennox-decode.exe writes what fennox-decode writes"
 bash tests/tools/compare_windows_decode.sh build/tools build-win/tools/fennox-decode.exe
 
 # Root may write any folder: the test of a program folder its user may not
-# write runs wine as "nobody", who needs a wine prefix of its own.
+# write runs wine as "nobody", who needs a home and a wine prefix of its own.
+# They are made for each run in a folder of their own under /tmp: nobody
+# cannot reach anything in a clone that lies in a private folder (root's home
+# is one).
 if [ "$(id -u)" -eq 0 ]; then
-    nobody_home="$PWD/build-win/nobody-home"
-    mkdir -p "$nobody_home"
+    nobody_home=$(mktemp -d /tmp/fennox-nobody-XXXXXX)
+    chmod 755 "$nobody_home"
     chown nobody: "$nobody_home"
     export FENNOX_WINE_USER_PREFIX="$nobody_home/wineprefix"
-    as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups -- env HOME="$nobody_home"
-               WINEPREFIX="$FENNOX_WINE_USER_PREFIX")
-    if [ ! -f "$FENNOX_WINE_USER_PREFIX/system.reg" ]; then
-        echo "== making a wine prefix for nobody"
-        "${as_nobody[@]}" wineboot -i >/dev/null 2>&1
-    fi
-    "${as_nobody[@]}" wineserver -k 2>/dev/null || true
+    as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups --
+               env -C "$nobody_home" HOME="$nobody_home" WINEPREFIX="$FENNOX_WINE_USER_PREFIX")
+    trap 'wineserver -k 2>/dev/null || true; "${as_nobody[@]}" wineserver -k 2>/dev/null || true
+          "${as_nobody[@]}" wineserver -w 2>/dev/null || true; rm -rf "$nobody_home"' EXIT
+    echo "== making a wine prefix for nobody"
+    # wineboot's status tells nothing: without 32-bit wine it fails on the
+    # syswow64 programs and the prefix is whole all the same.
+    # The registry is written when the wine server ends.
+    "${as_nobody[@]}" wineboot -i >build-win/nobody-wineboot.log 2>&1 || true
     "${as_nobody[@]}" wineserver -w 2>/dev/null || true
-    trap 'wineserver -k 2>/dev/null || true; "${as_nobody[@]}" wineserver -k 2>/dev/null || true' EXIT
+    if [ ! -f "$FENNOX_WINE_USER_PREFIX/system.reg" ]; then
+        tail -n 20 build-win/nobody-wineboot.log
+        echo "nobody's wine prefix could not be made in $nobody_home" >&2
+        exit 1
+    fi
 fi
 
 echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"

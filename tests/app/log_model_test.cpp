@@ -51,11 +51,15 @@ TLogMetrics Proportional(int wrapWidth) {
     return m;
 }
 
-std::vector<std::string> LinesOf(const TLogModel& log) {
+std::vector<std::string> LinesOf(const TLogStore& store) {
     std::vector<std::string> lines;
-    for (size_t i = 0; i < log.LineCount(); ++i)
-        lines.emplace_back(log.Store().Line(i));
+    for (size_t i = 0; i < store.LineCount(); ++i)
+        lines.emplace_back(store.Line(i));
     return lines;
+}
+
+std::vector<std::string> LinesOf(const TLogModel& log) {
+    return LinesOf(log.Store());
 }
 
 using TLines = std::vector<std::string>;
@@ -100,6 +104,73 @@ TEST(LogStore, ReplaceSplitsAndJoinsLines) {
     ASSERT_EQ(store.LineCount(), 2u);
     EXPECT_EQ(store.Line(0), "a");
     EXPECT_EQ(store.Line(1), "");
+}
+
+// A line that grows cannot stay where its bytes are unless it is the last
+// one in the buffer: the lines after it must come out as they were.
+TEST(LogStore, EditsThatLengthenALineKeepEveryOtherLine) {
+    struct TEdit {
+        const char* What;
+        TLogPos From, To;
+        std::string Text;
+        TLines Lines;
+    };
+    const TEdit edits[] = {
+        {"typing into a middle line",
+         {1, 2},
+         {1, 2},
+         "XXXXXXXXXX",
+         {"eins", "zwXXXXXXXXXXei", "drei", "vier"}},
+        {"a longer text over a selection in the first line",
+         {0, 1},
+         {0, 3},
+         "123456789",
+         {"e123456789s", "zwei", "drei", "vier"}},
+        {"a line end typed into a middle line",
+         {2, 2},
+         {2, 2},
+         "Y\nZZZZZZZZZZ",
+         {"eins", "zwei", "drY", "ZZZZZZZZZZei", "vier"}},
+        {"two middle lines joined by a longer text",
+         {1, 4},
+         {2, 0},
+         " und noch mehr ",
+         {"eins", "zwei und noch mehr drei", "vier"}},
+        {"the last line", {3, 4}, {3, 4}, "!!!!!!!!", {"eins", "zwei", "drei", "vier!!!!!!!!"}},
+    };
+    for (const TEdit& edit : edits) {
+        TLogStore store;
+        for (const char* line : {"eins", "zwei", "drei", "vier"})
+            store.Append(line);
+        store.Replace(edit.From, edit.To, edit.Text);
+        EXPECT_EQ(LinesOf(store), edit.Lines) << edit.What;
+        // And the log goes on growing behind them.
+        store.Append("f\xFCnf");
+        TLines more = edit.Lines;
+        more.push_back("f\xFCnf");
+        EXPECT_EQ(LinesOf(store), more) << edit.What << ", then a line appended";
+    }
+}
+
+// Typing key by key: the edited line is the last in the buffer after the
+// first key, then no longer once the device appends a line.
+TEST(LogStore, TypingIntoAMiddleLineWhileLinesArriveKeepsThemAll) {
+    TLogStore store;
+    TLines expected;
+    for (int i = 0; i < 5; ++i) {
+        expected.push_back("Idle Packet " + std::to_string(i));
+        store.Append(expected.back());
+    }
+    for (int key = 0; key < 40; ++key) {
+        const size_t end = store.LineLength(2);
+        store.Replace({2, end}, {2, end}, "k");
+        expected[2] += 'k';
+        if (key % 10 == 9) {
+            expected.push_back("Idle Packet " + std::to_string(5 + key));
+            store.Append(expected.back());
+        }
+        ASSERT_EQ(LinesOf(store), expected) << "after key " << key;
+    }
 }
 
 TEST(LogStore, EditsInTheMiddleDoNotLetTheBufferGrowWithoutBound) {

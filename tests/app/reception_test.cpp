@@ -1,10 +1,12 @@
 #include "stream_builder.h"
+#include "sys_calls_guard.h"
 #include "temp_folder.h"
 #include "window_fixture.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <pty.h>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace {
@@ -337,4 +339,219 @@ TEST_F(Reception, RefusedAccessIsExplainedInThePortChoicesTooltip) {
         return 0;
     });
     EXPECT_EQ(status, 0);
+}
+
+// The decoder is stopped with a packet half received, its start bit, first
+// byte, separator and three ones taken; the next reception must not go on
+// with it. Its first bits, six ones and a '0', are then a gap ("Schrott"),
+// where the old packet would take them as data and the old run of ones
+// would make the '0' a start bit.
+TEST_F(Reception, StartAfterAStopInTheMiddleOfAPacketBeginsWithAFreshBitAssembler) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\n");
+    Window->cbx_schrott.SetChecked(true);
+    const std::vector<uint8_t> idle = {0xFF, 0x00, 0xFF};
+    // Two chunks of 50 bytes, the second ending inside the packet.
+    TStreamBuilder first;
+    first.DeviceInfo(118, 0, 'e');
+    first.Packet(idle);
+    first.Packet(idle);
+    std::vector<uint8_t> bytes = first.Take();
+    const std::string halfPacket = "0"
+                                   "00000011"
+                                   "0"
+                                   "111";
+    first.Ones(static_cast<int>(100 * 8 - bytes.size() * 8 - halfPacket.size()));
+    first.Bits(halfPacket);
+    const std::vector<uint8_t> rest = first.Take();
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+    ASSERT_EQ(bytes.size(), 100u);
+
+    Window->btnStart.Click();
+    Send(bytes);
+    ASSERT_TRUE(
+        TickUntil([&] { return Window->Rx.RxCount == 0 && CountOf(Log(), "Idle Packet") == 2; }));
+    ASSERT_TRUE(Window->StreamDecoder.InPacket);
+    ASSERT_EQ(Window->StreamDecoder.OnesCount, 3);
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+
+    Window->btnStart.Click();
+    const std::size_t started = Log().size();
+    TStreamBuilder second;
+    second.Bits("1111110");
+    second.Packet(idle);
+    second.Packet(idle);
+    bytes = second.Take();
+    bytes.resize(100, 0xFF);
+    Send(bytes);
+    ASSERT_TRUE(TickUntil([&] { return CountOf(Log(), "Idle Packet") == 4; }));
+    const TLines log = Log();
+    const std::string preamble(14, '1');
+    EXPECT_EQ(TLines(log.begin() + static_cast<std::ptrdiff_t>(started), log.end()),
+              (TLines{"Schrott: 1111110" + preamble, "Idle Packet", "Pr\u00e4ambel: " + preamble,
+                      "Idle Packet"}));
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+// Each of the nine choices: opened by Start as its own port, stored by
+// "Ende" as its number, and chosen again by the next start of the program.
+TEST_F(Reception, EveryPortChoiceIsOpenedStoredAndChosenAgain) {
+    for (int n = 1; n <= 9; ++n) {
+        const std::string com = "COM" + std::to_string(n);
+        StartWithSettings("[Ports]\r\n" + com + "=" + SlavePath + "\r\n");
+        Window->RadCom[n - 1]->Click();
+        ASSERT_TRUE(Window->RadCom[n - 1]->Checked()) << com;
+        Window->btnStart.Click();
+        EXPECT_EQ(LastLine(), com + " ge\u00f6ffnet");
+        Window->btnStop.Click();
+        ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+        Window->btnClose.Click();
+        EXPECT_NE(ReadAll(Ini).find("COM-Port=" + std::to_string(n) + "\r\n"), std::string::npos)
+            << ReadAll(Ini);
+
+        Start();
+        for (int i = 1; i <= 9; ++i)
+            EXPECT_EQ(Window->RadCom[i - 1]->Checked(), i == n)
+                << com << " read back, choice " << i;
+        Window->btnStart.Click();
+        EXPECT_EQ(LastLine(), com + " ge\u00f6ffnet");
+        Window->btnStop.Click();
+        ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+        Window.reset();
+    }
+}
+
+namespace {
+
+// Reads that fail with an exception rather than an error code, as a failure
+// deep in the serial layer (a library's exception, memory) would.
+class TThrowingReads : public TSysCalls {
+public:
+    ssize_t Read(int, void*, std::size_t) override { throw std::runtime_error("read failed"); }
+};
+
+// Reading the port's settings fails with an exception, so Start fails after
+// the port was opened.
+class TThrowingConfiguration : public TSysCalls {
+public:
+    int Tcgetattr(int, termios*) override { throw std::runtime_error("tcgetattr failed"); }
+};
+
+// Closing fails with an exception after the descriptor was given up.
+class TThrowingClose : public TSysCalls {
+public:
+    int Close(int fd) override {
+        TSysCalls::Close(fd);
+        throw std::runtime_error("close failed");
+    }
+};
+
+// Real reads, each one's size noted.
+class TReadSizes : public TSysCalls {
+public:
+    ssize_t Read(int fd, void* buffer, std::size_t count) override {
+        Sizes.push_back(count);
+        return TSysCalls::Read(fd, buffer, count);
+    }
+    std::vector<std::size_t> Sizes;
+};
+
+} // namespace
+
+// The settings file bounds nothing: a size above the read buffer's 400 bytes
+// must not become a read into it.
+TEST_F(Reception, BufferSizeAboveTheReadBufferReadsAtMostItsSize) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\nBuffersize=100000\r\n");
+    TReadSizes reads;
+    TSysCallsGuard guard(reads);
+    Window->btnStart.Click();
+    Send(IdleTraffic(300));
+    ASSERT_TRUE(TickUntil([&] { return CountOf(Log(), "Idle Packet") == 300; }))
+        << CountOf(Log(), "Idle Packet");
+    ASSERT_FALSE(reads.Sizes.empty());
+    EXPECT_LE(*std::max_element(reads.Sizes.begin(), reads.Sizes.end()), 400u);
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+// A failure raised while Start configures the opened port: the warning, the
+// controls of a stopped reception, and the port given back for a later
+// Start.
+TEST_F(Reception, AFailureWhileStartingShowsTheWarningAndReleasesThePort) {
+    StartMapped();
+    {
+        TThrowingConfiguration configuration;
+        TSysCallsGuard guard(configuration);
+        Window->btnStart.Click();
+    }
+    ASSERT_EQ(Desktop.Warnings.size(), 1u);
+    EXPECT_EQ(Desktop.Warnings[0].Text, "Fehler beim \u00d6ffnen des COM-Portes ");
+    EXPECT_TRUE(Stopped());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_EQ(Window->Focused(), &Window->btnStart);
+    EXPECT_FALSE(Window->btnStop.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_EQ(Log(), TLines{}) << "no opened line";
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+
+    Window->btnStart.Click();
+    EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet");
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+// A failure raised by the close of the stop sequence: "COM geschlossen"
+// stands, the warning follows, and the controls are those of a stopped
+// reception; "Empfang gestoppt" and "Ende" wait for a stop that worked.
+TEST_F(Reception, AFailureWhileClosingShowsTheWarningAndStopsTheControls) {
+    StartMapped();
+    Window->btnStart.Click();
+    Window->btnStop.Click();
+    {
+        TThrowingClose close;
+        TSysCallsGuard guard(close);
+        Window->Timer1.Fire();
+    }
+    ASSERT_EQ(Desktop.Warnings.size(), 1u);
+    EXPECT_EQ(Desktop.Warnings[0].Text, "Fehler beim Schliessen des COM-Portes ");
+    EXPECT_EQ(LastLine(), "COM geschlossen");
+    EXPECT_FALSE(Contains(Log(), "Empfang gestoppt"));
+    EXPECT_TRUE(Stopped());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_EQ(Window->Focused(), &Window->btnStart);
+    EXPECT_FALSE(Window->btnStop.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_FALSE(Window->btnClose.Enabled());
+}
+
+// The warning, the controls of a stopped reception, no closing lines; and
+// the port is given back, since our own exclusive use would make every later
+// Start fail.
+TEST_F(Reception, AFailureEscapingTheReadShowsTheWarningAndReleasesThePort) {
+    StartMapped();
+    Window->btnStart.Click();
+    ASSERT_EQ(DescriptorsOn(SlavePath), 1);
+    {
+        TThrowingReads reads;
+        TSysCallsGuard guard(reads);
+        Window->Timer1.Fire();
+    }
+    ASSERT_EQ(Desktop.Warnings.size(), 1u);
+    EXPECT_EQ(Desktop.Warnings[0].Text, "Fehler beim Daten-Empfang ");
+    EXPECT_TRUE(Desktop.ErrorBoxes.empty());
+    EXPECT_TRUE(Stopped());
+    EXPECT_TRUE(Window->btnStart.Enabled());
+    EXPECT_EQ(Window->Focused(), &Window->btnStart);
+    EXPECT_FALSE(Window->btnStop.Enabled());
+    EXPECT_TRUE(Window->btnCheck.Enabled());
+    EXPECT_FALSE(Window->btnClose.Enabled()) << "as Start left it";
+    EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet") << "no closing lines on this path";
+    EXPECT_EQ(DescriptorsOn(SlavePath), 0);
+
+    Window->btnStart.Click();
+    EXPECT_EQ(LastLine(), "COM5 ge\u00f6ffnet");
+    EXPECT_EQ(CountOf(Log(), "kein COM5-Port"), 0);
+    Window->btnStop.Click();
+    ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
 }

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +47,35 @@ bool Executable(const std::string& path) {
 }
 
 const int Nobody = 65534;
+
+// Runs a program as "nobody" (for a root test run); its exit status.
+int AsNobody(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                    "--clear-groups", "--"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(all).ExitCode;
+}
+
+// A copy of the installed tree (usr/) at to, as an installation lies: the
+// folders and programs anyone may enter and run, the other files anyone may
+// read, all of it the copier's.
+void CopyInstallation(const std::string& from, const std::string& to) {
+    namespace fs = std::filesystem;
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const auto modeOf = [](const fs::path& p) {
+        struct stat info {};
+        ::lstat(p.c_str(), &info);
+        if (S_ISLNK(info.st_mode))
+            return -1;
+        return S_ISDIR(info.st_mode) || (info.st_mode & S_IXUSR) ? 0755 : 0644;
+    };
+    ::chmod(to.c_str(), 0755);
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(to)) {
+        const int mode = modeOf(e.path());
+        if (mode >= 0)
+            ::chmod(e.path().c_str(), static_cast<mode_t>(mode));
+    }
+}
 
 struct Installed : ::testing::Test {
     std::string Root = InstallRoot();
@@ -90,9 +120,11 @@ TEST_F(Installed, ProgramsDesktopEntryIconsAndManualPages) {
 // A user who may not write the program's folder: "Ende" stores the first
 // start's settings, byte for byte, in ~/.config/fennox/, and nothing beside
 // the program. The window shows the program's icon. Root may write any
-// folder, so a root run starts the program as "nobody".
+// folder, so a root run starts the program as "nobody"; when nobody cannot
+// reach the installation (the clone in a folder only root may enter, as
+// root's home is), a copy of it in a folder nobody may enter stands in.
 TEST_F(Installed, MonitorOfAUserWhoCannotWriteItsFolderStoresInTheUserFolder) {
-    const std::string bin = Usr + "/bin";
+    std::string bin = Usr + "/bin";
     const std::string work = TempPath("installed");
     const std::string home = work + "/home";
     const std::string runtime = work + "/runtime";
@@ -108,6 +140,14 @@ TEST_F(Installed, MonitorOfAUserWhoCannotWriteItsFolderStoresInTheUserFolder) {
         ASSERT_EQ(::chown(home.c_str(), Nobody, Nobody), 0);
         ASSERT_EQ(::chown(runtime.c_str(), Nobody, Nobody), 0);
         wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+        if (AsNobody({"/usr/bin/test", "-x", bin + "/fennox"}) != 0) {
+            std::cout << "nobody cannot reach " << bin << "; a copy of the installation in " << work
+                      << "/usr stands in\n";
+            CopyInstallation(Usr, work + "/usr");
+            bin = work + "/usr/bin";
+        }
+        ASSERT_EQ(AsNobody({"/usr/bin/test", "-x", bin + "/fennox"}), 0) << bin;
+        ASSERT_NE(AsNobody({"/usr/bin/test", "-w", bin}), 0) << "nobody may write " << bin;
     } else if (::access(bin.c_str(), W_OK) == 0) {
         // A staging folder of this user's: made read-only as an installed
         // one is.

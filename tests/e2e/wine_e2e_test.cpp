@@ -17,6 +17,7 @@
 #include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -56,9 +57,18 @@ public:
             args.push_back(a);
         args.push_back(Folder);
         Program = Spawn(args, Env(), false, false);
-        WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
+        // A wine that cannot start (no prefix it may use) ends at once.
+        bool ended = false;
+        WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000, [&] {
+            int status;
+            ended = waitpid(Program.Pid, &status, WNOHANG) == Program.Pid;
+            return !ended;
+        });
+        if (ended)
+            Program.Pid = -1;
         if (WindowId.empty())
-            throw std::runtime_error("Fennox.exe's window did not appear");
+            throw std::runtime_error(std::string("Fennox.exe's window did not appear; wine ") +
+                                     (ended ? "ended" : "runs"));
         Pause(500);
     }
     std::vector<std::string> Env() const {

@@ -89,14 +89,18 @@ std::string TXSession::X(const std::vector<std::string>& args) const {
     return RunProgram(args, "", Env()).Out;
 }
 
-std::string TXSession::WaitForWindow(const std::string& namePattern, int ms) const {
-    for (int waited = 0; waited < ms; waited += 100) {
+std::string TXSession::WaitForWindow(const std::string& namePattern, int ms,
+                                     const std::function<bool()>& worthWaiting) const {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
         const std::string out =
             X({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", namePattern});
         if (!out.empty())
             return out.substr(0, out.find('\n'));
+        if (worthWaiting && !worthWaiting())
+            break;
         Pause(100);
-    }
+    } while (std::chrono::steady_clock::now() < end);
     return std::string();
 }
 
@@ -137,7 +141,10 @@ void TMonitor::Launch() {
     std::vector<std::string> env = Session.Env();
     env.insert(env.end(), ExtraEnv.begin(), ExtraEnv.end());
     Program = Spawn(args, env, false, true);
-    WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000);
+    // A program that cannot start (not found, not allowed, a missing
+    // library) ends at once: that is said at once, not after the minute a
+    // slow start may take.
+    WindowId = Session.WaitForWindow("^Fennox V1.18$", 60000, [this] { return Running(); });
     if (WindowId.empty())
         throw std::runtime_error(std::string("the monitor's window did not appear; ") +
                                  (Running() ? "it runs" : "it ended") + "; it said:\n" +

@@ -4,6 +4,7 @@
 
 #include "child_process.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@ public:
     // returns its standard output.
     std::string X(const std::vector<std::string>& args) const;
     // The id of the first window whose name matches the pattern, waiting up
-    // to the time given; empty when none came.
-    std::string WaitForWindow(const std::string& namePattern, int ms = 15000) const;
+    // to the time given, or only as long as worthWaiting (when given) holds,
+    // e.g. while the program that would show it runs; empty when none came.
+    std::string WaitForWindow(const std::string& namePattern, int ms = 15000,
+                              const std::function<bool()>& worthWaiting = nullptr) const;
     bool WindowGone(const std::string& id) const;
     // A screenshot of the whole screen as PNG.
     void Screenshot(const std::string& path) const;

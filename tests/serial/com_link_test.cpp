@@ -424,6 +424,24 @@ TEST_F(ComLinkSeam, ShowCommErrorWithoutHookWritesCaptionAndTextToStandardError)
               "GetCommState: " + TrimMessageText(Sys.TSysCalls::ErrorText(EIO)) + "\n");
 }
 
+// A real UART without carrier makes a blocking open wait for the carrier,
+// and a terminal opened without O_NOCTTY may become the program's
+// controlling terminal: the very first call must ask for neither, not a
+// later fcntl.
+TEST_F(ComLinkSeam, TheOpenItselfNeitherWaitsForACarrierNorTakesTheTerminal) {
+    TSysCallsGuard guard(Sys);
+    ASSERT_NE(Open(), INVALID_HANDLE_VALUE);
+    ASSERT_EQ(Sys.OpenFlags.size(), 1u);
+    const int flags = Sys.OpenFlags[0];
+    EXPECT_NE(flags & O_NONBLOCK, 0);
+    EXPECT_NE(flags & O_NOCTTY, 0);
+    EXPECT_NE(flags & O_CLOEXEC, 0);
+    EXPECT_EQ(flags & O_ACCMODE, O_RDWR);
+    // The descriptor it hands out reads without waiting before any
+    // configuration.
+    EXPECT_NE(fcntl(Opened[0], F_GETFL) & O_NONBLOCK, 0);
+}
+
 struct TOpenFailure {
     const char* Call;
     int Errno;

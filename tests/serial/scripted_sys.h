@@ -21,8 +21,11 @@ public:
     int EndOfFileReads = 0;
     // When set, the system's message text for every error code.
     std::string MessageText;
+    // The flags of every open, in order.
+    std::vector<int> OpenFlags;
 
     int Open(const char* path, int flags) override {
+        OpenFlags.push_back(flags);
         return Fails("Open") ? -1 : TSysCalls::Open(path, flags);
     }
     int Close(int fd) override { return Fails("Close") ? -1 : TSysCalls::Close(fd); }

@@ -48,9 +48,22 @@ public:
     std::string Path;
 };
 
+// A word for the shell: in single quotes, each single quote as '\''.
+std::string Quoted(const std::string& word) {
+    std::string quoted = "'";
+    for (const char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The programs as words of a command line: the build folder may hold
+// blanks.
+const std::string SimCommand = Quoted(Sim);
+const std::string DecodeCommand = Quoted(Decode);
+
 // Runs a command line under bash with pipefail; returns its exit status.
 int RunShell(const std::string& command) {
-    const std::string line = "bash -o pipefail -c '" + command + "'";
+    const std::string line = "bash -o pipefail -c " + Quoted(command);
     const int status = std::system(line.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -68,7 +81,7 @@ std::size_t CountMatches(const std::string& text, const std::string& pattern) {
 
 TEST(SimProcess, HelpExitsZero) {
     TTempDir dir;
-    EXPECT_EQ(RunShell(Sim + " --help > " + (dir / "help")), 0);
+    EXPECT_EQ(RunShell(SimCommand + " --help > " + (dir / "help")), 0);
     const std::string help = ReadFile(dir / "help");
     EXPECT_EQ(
         help.rfind("Usage: fennox-sim [--mode dcc|mot] [--seed N] [--rate BYTES_PER_SECOND]", 0),
@@ -90,7 +103,8 @@ TEST(SimProcess, BadArgumentsExitTwoWithAMessage) {
                            "--rate -1 --pty",
                            "extra --pty"};
     for (const char* args : lines) {
-        EXPECT_EQ(RunShell(Sim + " " + args + " 2> " + (dir / "err") + " > " + (dir / "out")), 2)
+        EXPECT_EQ(
+            RunShell(SimCommand + " " + args + " 2> " + (dir / "err") + " > " + (dir / "out")), 2)
             << args;
         const std::string err = ReadFile(dir / "err");
         EXPECT_EQ(err.rfind("fennox-sim: ", 0), 0u) << err;
@@ -104,7 +118,7 @@ TEST(SimProcess, DccPipedIntoFennoxDecodeShowsEveryKindOfPacket) {
     // No --on dcc_stream: the stream's own info record turns DCC decoding on.
     ASSERT_EQ(
         RunShell(
-            Sim + " --seed 7 --seconds 60 --rate 0 --out - | " + Decode +
+            SimCommand + " --seed 7 --seconds 60 --rate 0 --out - | " + DecodeCommand +
             " --on idle,lokbefehle_s,lokbefehle_f,schaltbefehle,railcom,sonstige,cv,schrott > " +
             (dir / "lines")),
         0);
@@ -154,8 +168,8 @@ TEST(SimProcess, MotorolaPipedIntoFennoxDecodeShowsSwitchAndLocomotiveRecords) {
     TTempDir dir;
     // No --on mot: the info record turns the Motorola collector on and says
     // which kind of record follows.
-    ASSERT_EQ(RunShell(Sim + " --mode mot --seed 7 --seconds 60 --rate 0 --out - | " + Decode +
-                       " --on binaer > " + (dir / "lines")),
+    ASSERT_EQ(RunShell(SimCommand + " --mode mot --seed 7 --seconds 60 --rate 0 --out - | " +
+                       DecodeCommand + " --on binaer > " + (dir / "lines")),
               0);
     const std::string text = ReadFile(dir / "lines");
     const std::string bits = "<[01]{8} [01]{8} [01]{8}> ";
@@ -168,8 +182,8 @@ TEST(SimProcess, MotorolaPipedIntoFennoxDecodeShowsSwitchAndLocomotiveRecords) {
 
 TEST(SimProcess, TeeFileAndOutputHoldTheSameBytesWhateverTheRate) {
     TTempDir dir;
-    ASSERT_EQ(RunShell(Sim + " --seed 3 --bytes 40000 --rate 0 --out " + (dir / "a") + " --tee " +
-                       (dir / "b")),
+    ASSERT_EQ(RunShell(SimCommand + " --seed 3 --bytes 40000 --rate 0 --out " + (dir / "a") +
+                       " --tee " + (dir / "b")),
               0);
     const std::vector<uint8_t> a = ReadBytes(dir / "a");
     EXPECT_EQ(a.size(), 40000u);
@@ -177,21 +191,21 @@ TEST(SimProcess, TeeFileAndOutputHoldTheSameBytesWhateverTheRate) {
     // The program sends exactly the model's stream.
     EXPECT_EQ(a, GenerateTraffic(TSimMode::Dcc, 3, 40000));
     // Paced, the content is the same (4000 bytes at 40000 bytes/s: 0.1 s).
-    ASSERT_EQ(RunShell(Sim + " --seed 3 --bytes 4000 --rate 40000 --out " + (dir / "c")), 0);
+    ASSERT_EQ(RunShell(SimCommand + " --seed 3 --bytes 4000 --rate 40000 --out " + (dir / "c")), 0);
     EXPECT_EQ(ReadBytes(dir / "c"), std::vector<uint8_t>(a.begin(), a.begin() + 4000));
     // Ten seconds of a full DCC line are 19200 bytes.
-    ASSERT_EQ(RunShell(Sim + " --seed 3 --seconds 10 --rate 0 --out " + (dir / "d")), 0);
+    ASSERT_EQ(RunShell(SimCommand + " --seed 3 --seconds 10 --rate 0 --out " + (dir / "d")), 0);
     EXPECT_EQ(ReadBytes(dir / "d").size(), 19200u);
-    ASSERT_EQ(
-        RunShell(Sim + " --mode mot --seed 3 --bytes 5000 --rate 0 --out -" + " > " + (dir / "e")),
-        0);
+    ASSERT_EQ(RunShell(SimCommand + " --mode mot --seed 3 --bytes 5000 --rate 0 --out -" + " > " +
+                       (dir / "e")),
+              0);
     EXPECT_EQ(ReadBytes(dir / "e"), GenerateTraffic(TSimMode::Motorola, 3, 5000));
 }
 
 TEST(SimProcess, EndsCleanlyWhenTheReaderOfItsOutputGoesAway) {
     TTempDir dir;
     // Endless and unpaced: only the closed pipe can end it.
-    ASSERT_EQ(RunShell(Sim +
+    ASSERT_EQ(RunShell(SimCommand +
                        " --rate 0 --out - | head -c 10000 > /dev/null; echo ${PIPESTATUS[0]} > " +
                        (dir / "status")),
               0);
