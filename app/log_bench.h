@@ -20,8 +20,9 @@ public:
     virtual void PaintNow() = 0;
     // Gives the view a new size and lets it re-wrap.
     virtual void Resize(int width, int height) = 0;
-    // Copies the model's selection to the clipboard.
+    // Copies the model's selection to the clipboard; empties the clipboard.
     virtual void Copy() = 0;
+    virtual void ForgetClipboard() = 0;
     // Memory the process holds: resident (Linux) or committed (Windows).
     virtual std::size_t MemoryBytes() = 0;
 
@@ -29,6 +30,9 @@ protected:
     ~TLogBenchHost() = default;
 };
 
-// Command line: [LINES] (default 1000000). Prints the figures, returns the
-// exit status.
+// Command line: [--lines N] [--text FILE] [--compare PROGRAM]: N lines
+// (default 1,000,000) generated, or taken from FILE in turn (Monitor log
+// lines as fennox-decode writes them); PROGRAM is another build's benchmark,
+// run on the same lines, whose figures are printed beside. Prints the
+// figures, returns the exit status.
 int RunLogBench(int argc, char** argv, TLogBenchHost& host);

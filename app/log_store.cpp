@@ -2,7 +2,12 @@
 
 #include <zlib.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -193,6 +198,10 @@ void TLogStore::Clear() {
     Edited.clear();
     TextBytes = 0;
     NewBlock(0);
+#ifdef __GLIBC__
+    // The freed blocks go back to the system, not only to the heap.
+    malloc_trim(0);
+#endif
 }
 
 TLogPos TLogStore::End() const {

@@ -43,40 +43,80 @@ TLogView::~TLogView() {
 
 void TLogView::SetMetrics(const TLogMetrics& metrics) {
     Log.SetMetrics(metrics);
-    LogScrolled();
-    Surface.Invalidate(0);
+    RepaintAll = ScrollBarStale = true;
+    Pending();
 }
 
-void TLogView::LogRowsChanged(size_t firstRow) {
-    // Rows below the view need no painting.
-    const size_t top = Log.TopRow();
-    if (firstRow > top + Log.VisibleRows())
-        return;
-    const size_t rows = firstRow > top ? firstRow - top : 0;
-    Surface.Invalidate(Top + static_cast<double>(rows) * Log.Metrics().RowHeight);
-}
-
-void TLogView::LogScrolled() {
-    Surface.ShowScrollBar(Log.MaxTopRow(), Log.VisibleRows(), Log.TopRow());
-    // Lines appended below the view change the scroll bar, not the view.
-    if (Log.TopRow() != ShownTop) {
-        ShownTop = Log.TopRow();
-        Surface.Invalidate(0);
+void TLogView::Pending() {
+    if (!FrameTimerRunning) {
+        FrameTimerRunning = true;
+        Surface.RunFrameTimer(true);
     }
 }
 
-void TLogView::LogCaretMoved() {
-    Surface.CaretMoved();
-    Surface.Invalidate(0);
+void TLogView::LogRowsChanged(size_t firstRow) {
+    RepaintFromRow = std::min(RepaintFromRow, firstRow);
+    Pending();
 }
 
-void TLogView::Paint(TLogCanvas& canvas, int height, bool caretShown) {
+void TLogView::LogScrolled() {
+    // Lines appended below the view change the scroll bar, not the view.
+    ScrollBarStale = true;
+    Pending();
+}
+
+void TLogView::LogCaretMoved() {
+    CaretStale = true;
+    RepaintAll = true;
+    Pending();
+}
+
+void TLogView::Frame() {
+    // Nobody sees it: nothing is done until somebody does, and then all of
+    // it is painted.
+    if (!Surface.Shown()) {
+        RepaintAll = true;
+        return;
+    }
+    FrameTimerRunning = false;
+    Surface.RunFrameTimer(false);
+    const size_t top = Log.TopRow();
+    if (ScrollBarStale)
+        Surface.ShowScrollBar(Log.MaxTopRow(), Log.VisibleRows(), top);
+    if (CaretStale)
+        Surface.CaretMoved();
+    const double rowHeight = Log.Metrics().RowHeight;
+    const size_t visible = Log.VisibleRows();
+    const size_t moved = top > PaintedTop ? top - PaintedTop : PaintedTop - top;
+    if (!RepaintAll && moved > 0 && moved < visible) {
+        // What is painted moves; only the rows that come into view, and
+        // those that changed, are painted.
+        Surface.ScrollView((static_cast<double>(top) - static_cast<double>(PaintedTop)) *
+                           rowHeight);
+        if (top > PaintedTop)
+            RepaintFromRow = std::min(RepaintFromRow, top + visible - moved);
+    } else if (moved > 0) {
+        RepaintAll = true;
+    }
+    if (RepaintAll)
+        Surface.Invalidate(0);
+    else if (RepaintFromRow <= top + visible)
+        Surface.Invalidate(RepaintFromRow <= top
+                               ? 0
+                               : Top + static_cast<double>(RepaintFromRow - top) * rowHeight);
+    PaintedTop = top;
+    ScrollBarStale = CaretStale = RepaintAll = false;
+    RepaintFromRow = static_cast<size_t>(-1);
+}
+
+void TLogView::Paint(TLogCanvas& canvas, int height, bool caretShown, double fromY, double toY) {
     const int rowHeight = Log.Metrics().RowHeight;
-    const double room = height - Top;
+    const double room = std::min<double>(height, toY) - Top;
     Log.RowsInView(room > 0 ? static_cast<size_t>(std::ceil(room / rowHeight)) : 0, Rows);
     double y = Top;
     for (const TLogRowView& row : Rows) {
-        PaintRow(canvas, row, y);
+        if (y + rowHeight > fromY)
+            PaintRow(canvas, row, y);
         y += rowHeight;
     }
     if (caretShown) {
@@ -313,9 +353,23 @@ void TLogView::Run(TLogCommand command) {
     }
 }
 
+// The selection as UTF-8 in one piece for the clipboard, written straight
+// from the log's blocks; a long one shows its progress.
+std::string SelectionForClipboard(const TLogModel& log, TProgressHost* host) {
+    TLongJob job(host, "Text wird kopiert \xE2\x80\xA6");
+    std::string text;
+    log.WriteSelectionUtf8(
+        [&text](const char* data, size_t n) {
+            text.append(data, n);
+            return true;
+        },
+        [&job](size_t done, size_t total) { job.Step(done, total); });
+    return text;
+}
+
 void TLogView::Copy() {
     if (Log.HasSelection())
-        Surface.SetClipboardText(Latin1ToUtf8(Log.SelectedText()));
+        Surface.SetClipboardText(SelectionForClipboard(Log, Progress));
 }
 
 void TLogView::Cut() {

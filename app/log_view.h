@@ -7,6 +7,7 @@
 #pragma once
 
 #include "log_model.h"
+#include "long_job.h"
 
 #include <cstdint>
 
@@ -25,15 +26,22 @@ public:
     virtual std::string ClipboardText() const = 0;
     virtual void SetClipboardText(const std::string& utf8) = 0;
     // The view from y (view coordinates) down needs painting; the toolkit
-    // paints at its next chance, and several requests make one paint.
+    // paints it at its next chance.
     virtual void Invalidate(double fromY) = 0;
-    // The first row in view, the rows or the rows in view changed: the
-    // scroll bar shows 0..maxTop, a page of page rows, at top.
+    // What is painted moves up by dy pixels (down for a negative dy); the
+    // toolkit paints what comes into view.
+    virtual void ScrollView(double dy) = 0;
+    // The scroll bar shows 0..maxTop, a page of page rows, at top.
     virtual void ShowScrollBar(size_t maxTop, size_t page, size_t top) = 0;
     // The caret moved (or was set again): blinking starts over.
     virtual void CaretMoved() = 0;
-    // While running, the toolkit calls TLogView::DragScrollTick every
+    // Whether anybody can see the view: not when its window is minimised
+    // or hidden, or (where the toolkit knows it) covered.
+    virtual bool Shown() const = 0;
+    // While running, the toolkit calls TLogView::Frame every
+    // TLogView::FrameMilliseconds and TLogView::DragScrollTick every
     // TLogView::DragScrollMilliseconds.
+    virtual void RunFrameTimer(bool running) = 0;
     virtual void RunDragTimer(bool running) = 0;
 
 protected:
@@ -110,11 +118,18 @@ struct TLogCaretBox {
     int Height = 1;
 };
 
+// The selection as UTF-8 for the clipboard, its progress shown on host
+// (none: nullptr) when it takes long.
+std::string SelectionForClipboard(const TLogModel& log, TProgressHost* host);
+
 class TLogView : private TLogModelListener {
 public:
     // How often a view scrolls while the mouse drags a selection past its
     // top or bottom edge.
     static constexpr int DragScrollMilliseconds = 50;
+    // How often a changing view is brought up to date: some 30 times a
+    // second, however often lines arrive. Appending never waits for it.
+    static constexpr int FrameMilliseconds = 33;
 
     // Shows model on surface; the text starts at left, top in the view.
     // The model must outlive the view; the view listens to it.
@@ -124,14 +139,20 @@ public:
     TLogView& operator=(const TLogView&) = delete;
 
     TLogModel& Model() const { return Log; }
+    // Where a long copy shows its progress; none by default.
+    void SetProgressHost(TProgressHost* host) { Progress = host; }
 
     // The font measured and the view's size, as the toolkit has them;
     // WrapWidth and ViewHeight are the whole view's (less the margins).
     void SetMetrics(const TLogMetrics& metrics);
 
-    // Paints the rows in view of a view height pixels high, and the caret
-    // as a line when caretShown.
-    void Paint(TLogCanvas& canvas, int height, bool caretShown);
+    // Brings the view up to date (on the frame timer): the scroll bar, the
+    // caret, and what must be painted, moving what is painted already.
+    void Frame();
+
+    // Paints the rows of a view height pixels high that reach into
+    // [fromY, toY), and the caret as a line when caretShown.
+    void Paint(TLogCanvas& canvas, int height, bool caretShown, double fromY = 0, double toY = 1e9);
 
     // A key press; false when the log has no use for it (Tab, Escape, a
     // shortcut of the window).
@@ -168,14 +189,24 @@ private:
     void LogScrolled() override;
     void LogCaretMoved() override;
     void FollowDragScrolling();
+    // Something changed: a frame will come.
+    void Pending();
     // The text selected, or the one word painted in one ink.
     void PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y);
 
     TLogModel& Log;
     TLogSurface& Surface;
+    TProgressHost* Progress = nullptr;
     std::vector<TLogRowView> Rows;
-    // The first row in view when the view last asked for a paint.
-    size_t ShownTop = static_cast<size_t>(-1);
+    // What the next frame does: the scroll bar and the caret to show, and
+    // from which row of the text down the view must be painted again; the
+    // top row of the frame painted last.
+    bool ScrollBarStale = true;
+    bool CaretStale = true;
+    bool RepaintAll = true;
+    size_t RepaintFromRow = static_cast<size_t>(-1);
+    size_t PaintedTop = 0;
+    bool FrameTimerRunning = false;
     double Left;
     double Top;
     bool Dragging = false;

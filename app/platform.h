@@ -4,6 +4,7 @@
 #pragma once
 
 #include "control_layout.h"
+#include "long_job.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ struct TSaveDialogRequest {
     std::vector<std::string> Filter;
 };
 
-class TPlatform {
+class TPlatform : public TProgressHost {
 public:
     // The error box: the text, caption "Fennox", error icon, OK. Modal.
     virtual void ShowErrorBox(const std::string& text) = 0;

@@ -3,6 +3,7 @@
 
 #include "atomic_file.h"
 #include "latin1_text.h"
+#include "log_view.h"
 #include "number_text.h"
 
 #include <stdexcept>
@@ -33,13 +34,15 @@ void TfrmMain::SaveMonitorLog(const std::string& path) {
     // as the settings file is: a failure never leaves half a recording in
     // place of a good one, a file marked read-only is refused with the
     // reason, and a link stays a link.
-    const std::string reason = WriteFileWhole(path, [this](const TPieceSink& sink) {
-        // Straight from the log's storage: a long log never passes through
+    TLongJob job(&Platform, "Aufzeichnung wird gespeichert \xE2\x80\xA6");
+    const TLogProgress progress = [&job](size_t done, size_t total) { job.Step(done, total); };
+    const std::string reason = WriteFileWhole(path, [&](const TPieceSink& sink) {
+        // Straight from the log's blocks: a long log never passes through
         // one big string on its way to the file.
         if (Platform.SavesUtf8())
-            Memo1.Lines.WriteUtf8CrLf(sink);
+            Memo1.Lines.WriteUtf8CrLf(sink, progress);
         else
-            Memo1.Lines.WriteLatin1CrLf(sink);
+            Memo1.Lines.WriteLatin1CrLf(sink, progress);
     });
     if (!reason.empty())
         throw std::runtime_error("Datei " + path + " kann nicht geschrieben werden: " + reason);
@@ -47,7 +50,7 @@ void TfrmMain::SaveMonitorLog(const std::string& path) {
 
 void TfrmMain::btn_clipboardClick() {
     Memo1.Lines.SelectAll();
-    Platform.SetClipboardText(Latin1ToUtf8(Memo1.Lines.SelectedText()));
+    Platform.SetClipboardText(SelectionForClipboard(Memo1.Lines, &Platform));
 }
 
 void TfrmMain::Image1Click() {

@@ -1,11 +1,12 @@
 // fennox-bench-log-view for the Qt log view (log_bench.h). Run with
 // QT_QPA_PLATFORM=offscreen:
-//   fennox-bench-log-view [LINES]
+//   fennox-bench-log-view [--lines N] [--text FILE] [--compare PROGRAM]
 #include "fonts.h"
 #include "log_bench.h"
 #include "log_widget.h"
 
 #include <QApplication>
+#include <QClipboard>
 
 #include <cstdio>
 #include <memory>
@@ -28,6 +29,7 @@ public:
         QApplication::processEvents();
     }
     void Copy() override { View->Copy(); }
+    void ForgetClipboard() override { QApplication::clipboard()->clear(); }
     std::size_t MemoryBytes() override {
         long pages = 0, resident = 0;
         if (FILE* f = std::fopen("/proc/self/statm", "r")) {

@@ -11,8 +11,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <climits>
@@ -188,6 +190,23 @@ void TLogWidget::Invalidate(double fromY) {
     viewport()->update(all.adjusted(0, std::max(0, static_cast<int>(fromY)), 0, 0));
 }
 
+void TLogWidget::ScrollView(double dy) {
+    viewport()->scroll(0, -static_cast<int>(std::lround(dy)));
+}
+
+bool TLogWidget::Shown() const {
+    const QWindow* w = window()->windowHandle();
+    return isVisible() && w != nullptr && w->isExposed() &&
+           !(window()->windowState() & Qt::WindowMinimized);
+}
+
+void TLogWidget::RunFrameTimer(bool running) {
+    if (running)
+        FrameTimer.start(TLogView::FrameMilliseconds, this);
+    else
+        FrameTimer.stop();
+}
+
 void TLogWidget::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
     Mirroring = true;
     QScrollBar* bar = verticalScrollBar();
@@ -214,7 +233,7 @@ void TLogWidget::RunDragTimer(bool running) {
 }
 
 void TLogWidget::scrollContentsBy(int, int) {
-    viewport()->update();
+    // The view moves and paints what it shows at its frames.
 }
 
 // --- Keys, mouse and menu ------------------------------------------------------
@@ -322,6 +341,8 @@ void TLogWidget::timerEvent(QTimerEvent* e) {
     if (e->timerId() == BlinkTimer.timerId()) {
         CaretOn = !CaretOn;
         viewport()->update();
+    } else if (e->timerId() == FrameTimer.timerId()) {
+        View.Frame();
     } else if (e->timerId() == ScrollTimer.timerId()) {
         View.DragScrollTick();
     } else {
@@ -331,11 +352,13 @@ void TLogWidget::timerEvent(QTimerEvent* e) {
 
 // --- Painting ----------------------------------------------------------------------
 
-void TLogWidget::paintEvent(QPaintEvent*) {
+void TLogWidget::paintEvent(QPaintEvent* e) {
     QPainter p(viewport());
     p.setFont(DrawFont);
     TQtCanvas canvas(p, palette(), Ascent);
-    View.Paint(canvas, viewport()->height(), CaretOn && hasFocus());
+    const QRect dirty = e->rect();
+    View.Paint(canvas, viewport()->height(), CaretOn && hasFocus(), dirty.top(),
+               dirty.bottom() + 1);
 }
 
 QRect TLogWidget::CaretRect(TLogPos pos) const {

@@ -21,6 +21,7 @@ public:
     ~TLogWidget() override;
 
     TLogModel& Model() const { return View.Model(); }
+    void SetProgressHost(TProgressHost* host) { View.SetProgressHost(host); }
 
     void Copy() { View.Copy(); }
     void Cut() { View.Cut(); }
@@ -53,8 +54,11 @@ private:
     std::string ClipboardText() const override;
     void SetClipboardText(const std::string& utf8) override;
     void Invalidate(double fromY) override;
+    void ScrollView(double dy) override;
     void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
     void CaretMoved() override;
+    bool Shown() const override;
+    void RunFrameTimer(bool running) override;
     void RunDragTimer(bool running) override;
 
     // Measures the font and the viewport for the view.
@@ -68,5 +72,6 @@ private:
     bool Mirroring = false;
     bool CaretOn = false;
     QBasicTimer BlinkTimer;
+    QBasicTimer FrameTimer;
     QBasicTimer ScrollTimer;
 };

@@ -89,3 +89,22 @@ std::string TQtPlatform::ProgramPath() const {
 std::string TQtPlatform::TimeText() {
     return LocalTimeText();
 }
+
+void TQtPlatform::ShowProgress(const std::string& text, int percent) {
+    if (Progress == nullptr) {
+        // Modal, without a cancel button: the job ends by itself.
+        Progress = new QProgressDialog(QString::fromUtf8(text.c_str()), QString(), 0, 100, Owner);
+        Progress->setWindowTitle("Fennox");
+        Progress->setWindowModality(Qt::WindowModal);
+        Progress->setMinimumDuration(0);
+    }
+    Progress->setValue(percent);
+}
+
+void TQtPlatform::HideProgress() {
+    delete Progress.data();
+}
+
+void TQtPlatform::RunPendingEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

@@ -5,6 +5,7 @@
 
 #include <QFileDialog>
 #include <QPointer>
+#include <QProgressDialog>
 
 class QWidget;
 
@@ -26,9 +27,13 @@ public:
     bool OnSomeScreen(const TRect& outer) const override;
     std::string ProgramPath() const override;
     std::string TimeText() override;
+    void ShowProgress(const std::string& text, int percent) override;
+    void HideProgress() override;
+    void RunPendingEvents() override;
 
 private:
     QWidget* Owner = nullptr;
     // Owned by the window once there is one, and gone with it.
     QPointer<QFileDialog> SaveDialog1;
+    QPointer<QProgressDialog> Progress;
 };

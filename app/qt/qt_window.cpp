@@ -131,6 +131,7 @@ void TQtWindow::CreateNative(TControl& c) {
         }
         if (!c.TabStop())
             log->setFocusPolicy(Qt::ClickFocus);
+        log->SetProgressHost(&Platform);
         Splitter1->addWidget(log);
         // The first log takes what the window gains; the side log keeps its
         // width.

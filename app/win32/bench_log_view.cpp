@@ -1,6 +1,6 @@
 // fennox-bench-log-view.exe for the Windows log view (log_bench.h); run it
 // by hand (under wine on Linux):
-//   fennox-bench-log-view.exe [LINES]
+//   fennox-bench-log-view.exe [--lines N] [--text FILE] [--compare PROGRAM]
 #include "log_bench.h"
 #include "win32_log_view.h"
 
@@ -51,6 +51,12 @@ public:
         Pump();
     }
     void Copy() override { SendMessageA(View->Handle(), WM_COPY, 0, 0); }
+    void ForgetClipboard() override {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
     std::size_t MemoryBytes() override {
         // wine reports no private bytes, but the committed ones.
         PROCESS_MEMORY_COUNTERS counters{};

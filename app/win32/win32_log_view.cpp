@@ -14,6 +14,7 @@ const char* const ClassName = "FennoxLog";
 // Room left of the text, as a multi-line edit control leaves it.
 constexpr int Margin = 2;
 constexpr UINT_PTR DragScrollTimer = 1;
+constexpr UINT_PTR FrameTimer = 2;
 
 template <typename T, size_t N> T Find(const std::pair<WPARAM, T> (&table)[N], WPARAM key, T none) {
     for (const auto& [native, value] : table) {
@@ -146,30 +147,51 @@ void TWin32LogView::SetClipboardText(const std::string& utf8) {
 }
 
 void TWin32LogView::Invalidate(double fromY) {
-    // One call until the next paint: each is a trip to the window system,
-    // and under wine to its server.
-    const auto from = static_cast<LONG>(std::clamp(fromY, 0.0, 1e6));
-    if (RepaintPending && from >= DirtyFrom)
-        return;
-    DirtyFrom = from;
-    RepaintPending = true;
     RECT r;
     GetClientRect(Window, &r);
-    r.top = from;
+    r.top = static_cast<LONG>(std::clamp(fromY, 0.0, 1e6));
     InvalidateRect(Window, &r, FALSE);
 }
 
+void TWin32LogView::ScrollView(double dy) {
+    ScrollWindowEx(Window, 0, -static_cast<int>(dy), nullptr, nullptr, nullptr, nullptr,
+                   SW_INVALIDATE);
+}
+
 void TWin32LogView::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
-    // Set at the next paint: at the device's rate the log changes some 300
-    // times a second. The range is 32-bit, the rows of gigabytes of text.
-    Bar.nMax = static_cast<int>(std::min<size_t>(maxTop + page - (page > 0), 0x7FFFFFFF));
-    Bar.nPage = static_cast<UINT>(page);
-    Bar.nPos = static_cast<int>(std::min<size_t>(top, 0x7FFFFFFF));
-    ScrollBarStale = true;
+    // The range is 32-bit: the rows of gigabytes of text.
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    bar.nMax = static_cast<int>(std::min<size_t>(maxTop + page - (page > 0), 0x7FFFFFFF));
+    bar.nPage = static_cast<UINT>(page);
+    bar.nPos = static_cast<int>(std::min<size_t>(top, 0x7FFFFFFF));
+    SetScrollInfo(Window, SB_VERT, &bar, TRUE);
 }
 
 void TWin32LogView::CaretMoved() {
-    CaretStale = true;
+    if (!Focused)
+        return;
+    const TLogCaretBox box = View.CaretBox(View.Model().CaretPos());
+    SetCaretPos(static_cast<int>(box.X), static_cast<int>(box.Y));
+}
+
+bool TWin32LogView::Shown() const {
+    // Minimised, hidden, or covered whole by other windows: nothing to see.
+    if (!IsWindowVisible(Window) || IsIconic(GetAncestor(Window, GA_ROOT)))
+        return false;
+    HDC dc = GetDC(Window);
+    RECT visible;
+    const int region = GetClipBox(dc, &visible);
+    ReleaseDC(Window, dc);
+    return region != NULLREGION;
+}
+
+void TWin32LogView::RunFrameTimer(bool running) {
+    if (running)
+        SetTimer(Window, FrameTimer, TLogView::FrameMilliseconds, nullptr);
+    else
+        KillTimer(Window, FrameTimer);
 }
 
 void TWin32LogView::RunDragTimer(bool running) {
@@ -180,28 +202,23 @@ void TWin32LogView::RunDragTimer(bool running) {
 }
 
 void TWin32LogView::Paint() {
-    if (ScrollBarStale) {
-        ScrollBarStale = false;
-        Bar.cbSize = sizeof Bar;
-        Bar.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-        SetScrollInfo(Window, SB_VERT, &Bar, TRUE);
-    }
-    if (CaretStale && Focused) {
-        CaretStale = false;
-        const TLogCaretBox box = View.CaretBox(View.Model().CaretPos());
-        SetCaretPos(static_cast<int>(box.X), static_cast<int>(box.Y));
-    }
-    RepaintPending = false;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(Window, &ps);
     RECT client;
     GetClientRect(Window, &client);
-    // Drawn off screen and copied in one piece, so appending at the device's
-    // rate does not flicker. The bitmap is kept until the view's size changes.
+    // Drawn off screen and copied in one piece. A DIB section: the rows are
+    // drawn by the program itself, not by the window system (under wine, not
+    // by the X server one call at a time).
     if (Buffer == nullptr || BufferSize.cx != client.right || BufferSize.cy != client.bottom) {
         DeleteObject(Buffer);
-        Buffer = CreateCompatibleBitmap(dc, std::max<LONG>(1, client.right),
-                                        std::max<LONG>(1, client.bottom));
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = std::max<LONG>(1, client.right);
+        info.bmiHeader.biHeight = -std::max<LONG>(1, client.bottom);
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        Buffer = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         BufferSize = {client.right, client.bottom};
     }
     HDC memory = CreateCompatibleDC(dc);
@@ -211,7 +228,7 @@ void TWin32LogView::Paint() {
     FillRect(memory, &dirty, GetSysColorBrush(Background));
     SetBkMode(memory, TRANSPARENT);
     TGdiCanvas canvas(memory, Background);
-    View.Paint(canvas, static_cast<int>(client.bottom), false);
+    View.Paint(canvas, static_cast<int>(client.bottom), false, dirty.top, dirty.bottom);
     BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, memory,
            dirty.left, dirty.top, SRCCOPY);
     SelectObject(memory, oldFont);
@@ -279,7 +296,10 @@ LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         View.Drag(x, y);
         return 0;
     case WM_TIMER:
-        View.DragScrollTick();
+        if (wParam == FrameTimer)
+            View.Frame();
+        else
+            View.DragScrollTick();
         return 0;
     case WM_LBUTTONUP:
         View.Release();
@@ -294,8 +314,7 @@ LRESULT TWin32LogView::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         Focused = true;
         CreateCaret(Window, nullptr, 1, View.Model().Metrics().RowHeight);
-        CaretStale = true;
-        Invalidate(0);
+        CaretMoved();
         ShowCaret(Window);
         return 0;
     case WM_KILLFOCUS:

@@ -20,6 +20,7 @@ public:
 
     HWND Handle() const { return Window; }
     TLogModel& Model() { return View.Model(); }
+    void SetProgressHost(TProgressHost* host) { View.SetProgressHost(host); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -28,8 +29,11 @@ private:
     std::string ClipboardText() const override;
     void SetClipboardText(const std::string& utf8) override;
     void Invalidate(double fromY) override;
+    void ScrollView(double dy) override;
     void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
     void CaretMoved() override;
+    bool Shown() const override;
+    void RunFrameTimer(bool running) override;
     void RunDragTimer(bool running) override;
 
     void Measure();
@@ -41,12 +45,7 @@ private:
     HFONT Font;
     int Background;
     bool Focused = false;
-    // Brought up to date at the next paint.
-    SCROLLINFO Bar{};
-    bool ScrollBarStale = true;
-    bool CaretStale = true;
-    bool RepaintPending = false;
-    LONG DirtyFrom = 0;
+    // Rows are drawn here and copied to the screen in one piece.
     HBITMAP Buffer = nullptr;
     SIZE BufferSize{};
 };

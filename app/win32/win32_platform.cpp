@@ -5,6 +5,7 @@
 
 #include <shellapi.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 namespace {
@@ -147,4 +148,45 @@ std::string TWin32Platform::TimeText() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     return FormatTimeText(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
+void TWin32Platform::ShowProgress(const std::string& text, int percent) {
+    if (Progress == nullptr) {
+        // A small window of its own over the main window, which takes no
+        // input meanwhile.
+        RECT owner{};
+        GetWindowRect(Owner, &owner);
+        const int w = 320, h = 90;
+        Progress = CreateWindowExA(
+            WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, "STATIC", "Fennox",
+            WS_POPUP | WS_CAPTION | WS_VISIBLE, (owner.left + owner.right - w) / 2,
+            (owner.top + owner.bottom - h) / 2, w, h, Owner, nullptr, nullptr, nullptr);
+        HWND label = CreateWindowExA(0, "STATIC", Utf8ToAnsi(text).c_str(), WS_CHILD | WS_VISIBLE,
+                                     12, 8, w - 30, 18, Progress, nullptr, nullptr, nullptr);
+        SendMessageA(label, WM_SETFONT, SendMessageA(Owner, WM_GETFONT, 0, 0), FALSE);
+        ProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 12, 30, w - 30,
+                                      16, Progress, nullptr, nullptr, nullptr);
+        EnableWindow(Owner, FALSE);
+    }
+    SendMessageA(ProgressBar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    UpdateWindow(Progress);
+}
+
+void TWin32Platform::HideProgress() {
+    if (Progress == nullptr)
+        return;
+    EnableWindow(Owner, TRUE);
+    DestroyWindow(Progress);
+    Progress = ProgressBar = nullptr;
+}
+
+void TWin32Platform::RunPendingEvents() {
+    // Timers, painting and what is sent or posted; the user's input stays
+    // queued until the job is done.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0,
+                        PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }

@@ -20,9 +20,14 @@ public:
     std::string ProgramPath() const override;
     std::string TimeText() override;
     bool SavesUtf8() const override { return false; }
+    void ShowProgress(const std::string& text, int percent) override;
+    void HideProgress() override;
+    void RunPendingEvents() override;
 
 private:
     HWND Owner = nullptr;
+    HWND Progress = nullptr;
+    HWND ProgressBar = nullptr;
     // The dialog offers the last chosen name again.
     char LastSaveName[MAX_PATH] = {};
 };

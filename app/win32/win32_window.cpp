@@ -174,6 +174,7 @@ void TWin32Window::CreateNative(TControl& c) {
                                             c.Look() == TLook::Monitor ? MonitorFont : ControlFont,
                                             note ? COLOR_INFOBK : COLOR_WINDOW, c.TabStop()));
         Handles[&c] = Logs.back()->Handle();
+        Logs.back()->SetProgressHost(&Platform);
         return;
     }
     case TControlKind::Splitter:

@@ -19,13 +19,19 @@ class TTestSurface : public TLogSurface {
 public:
     std::string Clipboard;
     std::vector<double> Invalidated;
+    std::vector<double> Scrolled;
     size_t MaxTop = 0, Page = 0, Top = 0;
     int CaretMoves = 0;
     bool DragTimer = false;
+    bool FrameTimer = false;
+    bool IsShown = true;
 
     std::string ClipboardText() const override { return Clipboard; }
     void SetClipboardText(const std::string& utf8) override { Clipboard = utf8; }
     void Invalidate(double fromY) override { Invalidated.push_back(fromY); }
+    void ScrollView(double dy) override { Scrolled.push_back(dy); }
+    bool Shown() const override { return IsShown; }
+    void RunFrameTimer(bool running) override { FrameTimer = running; }
     void ShowScrollBar(size_t maxTop, size_t page, size_t top) override {
         MaxTop = maxTop;
         Page = page;
@@ -222,6 +228,7 @@ TEST_F(LogViewTest, WheelAndScrollBarScroll) {
         {TLogScroll::PageDown, 23}, {TLogScroll::Top, 0},     {TLogScroll::Bottom, 35}};
     for (const auto& [action, top] : steps) {
         View.ScrollBar(action);
+        View.Frame();
         EXPECT_EQ(Model.TopRow(), top) << static_cast<int>(action);
         EXPECT_EQ(Surface.Top, top);
     }
@@ -231,21 +238,42 @@ TEST_F(LogViewTest, WheelAndScrollBarScroll) {
     EXPECT_EQ(Surface.Page, 5u);
 }
 
-TEST_F(LogViewTest, OnlyChangesInViewAskForAPaint) {
+TEST_F(LogViewTest, FramesPaintOnlyWhatChangedAndMoveWhatIsPainted) {
     Append(30);
     Model.ScrollTo(0);
+    View.Frame();
+    EXPECT_FALSE(Surface.FrameTimer);
     Surface.Invalidated.clear();
-    // Appended far below the view: nothing to paint, the scroll bar grows.
+    // Appended far below the view: the scroll bar grows, nothing is painted,
+    // and only at the frame.
     Model.AppendLatin1("neu");
+    EXPECT_TRUE(Surface.FrameTimer);
+    EXPECT_EQ(Surface.MaxTop, 25u);
+    View.Frame();
     EXPECT_TRUE(Surface.Invalidated.empty());
     EXPECT_EQ(Surface.MaxTop, 26u);
-    // An edit in the third row paints from that row down.
-    Model.SetCaretPos({2, 0});
+    // At the end, a new line moves what is painted up a row, and only the
+    // new row is painted; many appends make one frame.
+    Model.ScrollTo(Model.MaxTopRow());
+    View.Frame();
     Surface.Invalidated.clear();
-    View.Type("x");
-    EXPECT_NE(std::find(Surface.Invalidated.begin(), Surface.Invalidated.end(), 2 + 2 * RowHeight),
-              Surface.Invalidated.end());
-    EXPECT_GT(Surface.CaretMoves, 0);
+    Model.AppendLatin1("eins");
+    Model.AppendLatin1("zwei");
+    View.Frame();
+    EXPECT_EQ(Surface.Scrolled, (std::vector<double>{2 * RowHeight}));
+    EXPECT_EQ(Surface.Invalidated, (std::vector<double>{2 + 3 * RowHeight}));
+    // Nobody sees it: nothing is done, until the view shows again.
+    Surface.IsShown = false;
+    Surface.Invalidated.clear();
+    Model.AppendLatin1("drei");
+    View.Frame();
+    EXPECT_TRUE(Surface.Invalidated.empty());
+    EXPECT_TRUE(Surface.FrameTimer);
+    Surface.IsShown = true;
+    View.Frame();
+    EXPECT_EQ(Surface.Invalidated, (std::vector<double>{0}));
+    EXPECT_EQ(Surface.Top, Model.MaxTopRow());
+    EXPECT_FALSE(Surface.FrameTimer);
 }
 
 TEST_F(LogViewTest, TheContextMenuOffersWhatCanBeDone) {

@@ -189,3 +189,47 @@ TEST_F(WindowTest, UmlautsOfTheFilterTextsReachTheDecoderAsLatin1) {
     Window->edt_min.SetText("\xC3\xA4x\xE2\x82\xAC");
     EXPECT_EQ(Window->MinText(), "\xE4x?");
 }
+
+// A long save or copy lets the receive loop go on and shows its progress;
+// it takes the lines there were when it began.
+TEST_F(WindowTest, LongSaveAndCopyRunTheTicksShowProgressAndTakeTheLinesOfTheStart) {
+    Start();
+    const auto showAfter = TLongJob::ShowAfter, every = TLongJob::EventsEvery;
+    TLongJob::ShowAfter = TLongJob::EventsEvery = std::chrono::milliseconds(0);
+    std::string expected;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string line = "Lok " + std::to_string(i) +
+                                 " R\xFC"
+                                 "ckw.";
+        Window->AppendMonitorLine(line);
+        expected += Latin1ToUtf8(line) + "\r\n";
+    }
+    // What a tick does while the job runs: it appends a line.
+    Desktop.WhileEventsRun = [this] { Window->AppendMonitorLine("dazwischen"); };
+    Desktop.SaveAnswer = Folder.Path + "/lang.txt";
+    Window->btn_save.Click();
+    EXPECT_EQ(ReadAll(Folder.Path + "/lang.txt"), expected);
+    EXPECT_GT(Desktop.EventRuns, 0);
+    ASSERT_FALSE(Desktop.ProgressShown.empty());
+    EXPECT_EQ(Desktop.ProgressShown.front().first, "Aufzeichnung wird gespeichert \xE2\x80\xA6");
+    EXPECT_TRUE(std::is_sorted(Desktop.ProgressShown.begin(), Desktop.ProgressShown.end(),
+                               [](const auto& a, const auto& b) { return a.second < b.second; }));
+    EXPECT_LE(Desktop.ProgressShown.back().second, 100);
+    EXPECT_EQ(Desktop.ProgressHidden, 1);
+    const TLines log = Log();
+    EXPECT_EQ(CountOf(log, "dazwischen"), Desktop.EventRuns);
+    EXPECT_EQ(LastLine(), "...gespeichert");
+
+    // The copy takes the whole log as it was when the button was clicked.
+    const size_t lines = Window->Memo1.Lines.LineCount();
+    Desktop.ProgressShown.clear();
+    Window->btn_clipboard.Click();
+    EXPECT_EQ(std::count(Desktop.Clipboard.begin(), Desktop.Clipboard.end(), '\n'),
+              static_cast<long>(lines - 1));
+    EXPECT_EQ(Desktop.Clipboard.substr(0, 13), "Lok 0 R\xC3\xBC"
+                                               "ckw.");
+    EXPECT_FALSE(Desktop.ProgressShown.empty());
+    EXPECT_EQ(Desktop.ProgressHidden, 2);
+    TLongJob::ShowAfter = showAfter;
+    TLongJob::EventsEvery = every;
+}

@@ -72,6 +72,21 @@ public:
     }
     std::string ProgramPath() const override { return Program; }
     std::string TimeText() override { return Time; }
+    // A long job's progress: the texts and percentages shown, and how often
+    // the window's events ran meanwhile.
+    std::vector<std::pair<std::string, int>> ProgressShown;
+    int ProgressHidden = 0;
+    int EventRuns = 0;
+    std::function<void()> WhileEventsRun;
+    void ShowProgress(const std::string& text, int percent) override {
+        ProgressShown.emplace_back(text, percent);
+    }
+    void HideProgress() override { ++ProgressHidden; }
+    void RunPendingEvents() override {
+        ++EventRuns;
+        if (WhileEventsRun)
+            WhileEventsRun();
+    }
 };
 
 inline std::string ReadAll(const std::string& path) {

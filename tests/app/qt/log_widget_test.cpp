@@ -102,8 +102,16 @@ TEST_F(LogWidgetTest, MeasuresItsFontAndViewForTheModel) {
 
 TEST_F(LogWidgetTest, TheScrollBarMirrorsTheModelBothWays) {
     QScrollBar* bar = Log->verticalScrollBar();
+    // The bar follows at the view's next frame, not at every line.
+    const auto shown = [&](QScrollBar* b) {
+        return WaitFor([&] {
+            return b->maximum() == static_cast<int>(Model.MaxTopRow()) &&
+                   b->value() == static_cast<int>(Model.TopRow());
+        });
+    };
     for (int i = 0; i < 300; ++i)
         Append("Zeile " + std::to_string(i));
+    ASSERT_TRUE(shown(bar));
     EXPECT_EQ(bar->maximum(), static_cast<int>(Model.MaxTopRow()));
     EXPECT_EQ(bar->pageStep(), static_cast<int>(Model.VisibleRows()));
     EXPECT_EQ(bar->value(), static_cast<int>(Model.TopRow()));
@@ -113,8 +121,10 @@ TEST_F(LogWidgetTest, TheScrollBarMirrorsTheModelBothWays) {
     EXPECT_EQ(Model.TopRow(), 10u);
     // The model scrolls: the bar follows.
     Model.ScrollTo(42);
+    ASSERT_TRUE(shown(bar));
     EXPECT_EQ(bar->value(), 42);
     Model.Clear();
+    ASSERT_TRUE(shown(bar));
     EXPECT_EQ(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), 0);
     // A widget made for a model that holds lines already shows them.
@@ -125,6 +135,7 @@ TEST_F(LogWidgetTest, TheScrollBarMirrorsTheModelBothWays) {
     second.resize(400, 300);
     second.show();
     QApplication::processEvents();
+    ASSERT_TRUE(shown(second.verticalScrollBar()));
     EXPECT_EQ(second.verticalScrollBar()->maximum(), static_cast<int>(Model.MaxTopRow()));
 }
 
