@@ -42,15 +42,17 @@ TLogView::~TLogView() {
 }
 
 void TLogView::SetMetrics(const TLogMetrics& metrics) {
+    UserActed = true;
     Log.SetMetrics(metrics);
     RepaintAll = ScrollBarStale = true;
     Pending();
 }
 
 void TLogView::Pending() {
-    if (!FrameTimerRunning) {
-        FrameTimerRunning = true;
-        Surface.RunFrameTimer(true);
+    const int ms = UserActed ? FrameMilliseconds : FollowMilliseconds;
+    if (FrameTimer == 0 || ms < FrameTimer) {
+        FrameTimer = ms;
+        Surface.RunFrameTimer(ms);
     }
 }
 
@@ -78,11 +80,23 @@ void TLogView::Frame() {
         RepaintAll = true;
         return;
     }
-    FrameTimerRunning = false;
-    Surface.RunFrameTimer(false);
+    FrameTimer = 0;
+    UserActed = false;
+    Surface.RunFrameTimer(0);
     const size_t top = Log.TopRow();
-    if (ScrollBarStale)
-        Surface.ShowScrollBar(Log.MaxTopRow(), Log.VisibleRows(), top);
+    if (ScrollBarStale) {
+        const size_t maxTop = Log.MaxTopRow(), page = Log.VisibleRows();
+        const double perRow = Log.Metrics().ViewHeight / static_cast<double>(maxTop + page);
+        const long thumbTop = std::lround(static_cast<double>(top) * perRow);
+        const long thumbLength = std::lround(static_cast<double>(page) * perRow);
+        if (thumbTop != ThumbTop || thumbLength != ThumbLength || ++FramesSinceBar >= 15) {
+            Surface.ShowScrollBar(maxTop, page, top);
+            ThumbTop = thumbTop;
+            ThumbLength = thumbLength;
+            FramesSinceBar = 0;
+            ScrollBarStale = false;
+        }
+    }
     if (CaretStale)
         Surface.CaretMoved();
     const double rowHeight = Log.Metrics().RowHeight;
@@ -105,8 +119,10 @@ void TLogView::Frame() {
                                ? 0
                                : Top + static_cast<double>(RepaintFromRow - top) * rowHeight);
     PaintedTop = top;
-    ScrollBarStale = CaretStale = RepaintAll = false;
+    CaretStale = RepaintAll = false;
     RepaintFromRow = static_cast<size_t>(-1);
+    if (ScrollBarStale)
+        Pending();
 }
 
 void TLogView::Paint(TLogCanvas& canvas, int height, bool caretShown, double fromY, double toY) {
@@ -153,6 +169,7 @@ void TLogView::PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y) {
 }
 
 bool TLogView::Key(TLogKey key, TLogKeyMods mods) {
+    UserActed = true;
     const bool shift = mods.Shift;
     const bool ctrl = mods.Ctrl;
     if (mods.Alt)
@@ -224,6 +241,7 @@ bool TLogView::Key(TLogKey key, TLogKeyMods mods) {
 }
 
 void TLogView::Type(std::string_view latin1) {
+    UserActed = true;
     if (!latin1.empty())
         Log.InsertText(latin1);
 }
@@ -249,6 +267,7 @@ void TLogView::FollowDragScrolling() {
 }
 
 void TLogView::Press(double x, double y, bool shift) {
+    UserActed = true;
     Log.SetCaretPos(PosAt(x, y), shift);
     Dragging = true;
     Outside = false;
@@ -256,6 +275,7 @@ void TLogView::Press(double x, double y, bool shift) {
 }
 
 void TLogView::Drag(double x, double y) {
+    UserActed = true;
     if (!Dragging)
         return;
     DragX = x;
@@ -274,6 +294,7 @@ void TLogView::Release() {
 }
 
 void TLogView::DragScrollTick() {
+    UserActed = true;
     if (DragScrolling()) {
         Log.ScrollBy(DragY < 0 ? -1 : 1);
         Log.SetCaretPos(PosAt(DragX, DragY), true);
@@ -282,6 +303,7 @@ void TLogView::DragScrollTick() {
 }
 
 void TLogView::DoubleClick(double x, double y) {
+    UserActed = true;
     if (Log.LineCount() == 0)
         return;
     Log.SelectWordAt(PosAt(x, y));
@@ -291,11 +313,13 @@ void TLogView::DoubleClick(double x, double y) {
 }
 
 void TLogView::Wheel(double notches) {
+    UserActed = true;
     // Three rows a notch, as the desktops scroll text.
     Log.ScrollBy(static_cast<long long>(std::lround(-3 * notches)));
 }
 
 void TLogView::ScrollBar(TLogScroll action, size_t row) {
+    UserActed = true;
     const auto page = static_cast<long long>(Log.VisibleRows());
     switch (action) {
     case TLogScroll::LineUp:
@@ -334,6 +358,7 @@ std::vector<TLogMenuItem> TLogView::ContextMenu() const {
 }
 
 void TLogView::Run(TLogCommand command) {
+    UserActed = true;
     switch (command) {
     case TLogCommand::Cut:
         Cut();

@@ -38,10 +38,10 @@ public:
     // Whether anybody can see the view: not when its window is minimised
     // or hidden, or (where the toolkit knows it) covered.
     virtual bool Shown() const = 0;
-    // While running, the toolkit calls TLogView::Frame every
-    // TLogView::FrameMilliseconds and TLogView::DragScrollTick every
+    // The toolkit calls TLogView::Frame every milliseconds (0: no more),
+    // and while running TLogView::DragScrollTick every
     // TLogView::DragScrollMilliseconds.
-    virtual void RunFrameTimer(bool running) = 0;
+    virtual void RunFrameTimer(int milliseconds) = 0;
     virtual void RunDragTimer(bool running) = 0;
 
 protected:
@@ -127,9 +127,12 @@ public:
     // How often a view scrolls while the mouse drags a selection past its
     // top or bottom edge.
     static constexpr int DragScrollMilliseconds = 50;
-    // How often a changing view is brought up to date: some 30 times a
-    // second, however often lines arrive. Appending never waits for it.
+    // How often a changing view is brought up to date, however often lines
+    // arrive (appending never waits for it): some 30 times a second while
+    // the user works in it, 10 times while it follows the lines coming in,
+    // which then pass by too fast to read anyway.
     static constexpr int FrameMilliseconds = 33;
+    static constexpr int FollowMilliseconds = 125;
 
     // Shows model on surface; the text starts at left, top in the view.
     // The model must outlive the view; the view listens to it.
@@ -206,7 +209,15 @@ private:
     bool RepaintAll = true;
     size_t RepaintFromRow = static_cast<size_t>(-1);
     size_t PaintedTop = 0;
-    bool FrameTimerRunning = false;
+    // The frame timer's interval (0: not running), and whether the user did
+    // something since the last frame.
+    int FrameTimer = 0;
+    bool UserActed = false;
+    // The scroll bar's thumb as last shown, in pixels of a bar as long as
+    // the view, and the frames since: a bar is painted again only when its
+    // thumb moves, or twice a second for the exact numbers.
+    long ThumbTop = -1, ThumbLength = -1;
+    int FramesSinceBar = 0;
     double Left;
     double Top;
     bool Dragging = false;

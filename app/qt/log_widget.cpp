@@ -134,7 +134,7 @@ TLogWidget::TLogWidget(TLogModel& model, QWidget* parent)
     verticalScrollBar()->setSingleStep(1);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!Mirroring)
-            Model().ScrollTo(static_cast<size_t>(std::max(0, value)));
+            View.ScrollBar(TLogScroll::To, static_cast<size_t>(std::max(0, value)));
     });
     Measure();
 }
@@ -200,9 +200,9 @@ bool TLogWidget::Shown() const {
            !(window()->windowState() & Qt::WindowMinimized);
 }
 
-void TLogWidget::RunFrameTimer(bool running) {
-    if (running)
-        FrameTimer.start(TLogView::FrameMilliseconds, this);
+void TLogWidget::RunFrameTimer(int milliseconds) {
+    if (milliseconds > 0)
+        FrameTimer.start(milliseconds, this);
     else
         FrameTimer.stop();
 }

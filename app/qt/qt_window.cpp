@@ -218,11 +218,14 @@ void TQtWindow::ShowGauge(TProgressBar& bar) {
     auto* g = static_cast<QProgressBar*>(WidgetOf(bar));
     g->setRange(bar.Min(), bar.Max());
     g->setValue(bar.Position());
-    const QString style = QString("QProgressBar::chunk { background-color: %1; }")
-                              .arg(FromColorRef(bar.BarColor()).name());
-    // Restyling on every tick would cost more than the tick.
-    if (g->styleSheet() != style)
-        g->setStyleSheet(style);
+    // The bar's colour is the style's highlight: a style sheet would cost
+    // more than the tick at every repaint.
+    const QColor color = FromColorRef(bar.BarColor());
+    if (g->palette().color(QPalette::Highlight) != color) {
+        QPalette palette = g->palette();
+        palette.setColor(QPalette::Highlight, color);
+        g->setPalette(palette);
+    }
 }
 
 void TQtWindow::ShowTimer(TTimer& timer) {

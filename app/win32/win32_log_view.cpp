@@ -187,9 +187,9 @@ bool TWin32LogView::Shown() const {
     return region != NULLREGION;
 }
 
-void TWin32LogView::RunFrameTimer(bool running) {
-    if (running)
-        SetTimer(Window, FrameTimer, TLogView::FrameMilliseconds, nullptr);
+void TWin32LogView::RunFrameTimer(int milliseconds) {
+    if (milliseconds > 0)
+        SetTimer(Window, FrameTimer, static_cast<UINT>(milliseconds), nullptr);
     else
         KillTimer(Window, FrameTimer);
 }

@@ -33,7 +33,7 @@ private:
     void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
     void CaretMoved() override;
     bool Shown() const override;
-    void RunFrameTimer(bool running) override;
+    void RunFrameTimer(int milliseconds) override;
     void RunDragTimer(bool running) override;
 
     void Measure();

@@ -23,7 +23,7 @@ public:
     size_t MaxTop = 0, Page = 0, Top = 0;
     int CaretMoves = 0;
     bool DragTimer = false;
-    bool FrameTimer = false;
+    int FrameTimer = 0;
     bool IsShown = true;
 
     std::string ClipboardText() const override { return Clipboard; }
@@ -31,7 +31,7 @@ public:
     void Invalidate(double fromY) override { Invalidated.push_back(fromY); }
     void ScrollView(double dy) override { Scrolled.push_back(dy); }
     bool Shown() const override { return IsShown; }
-    void RunFrameTimer(bool running) override { FrameTimer = running; }
+    void RunFrameTimer(int milliseconds) override { FrameTimer = milliseconds; }
     void ShowScrollBar(size_t maxTop, size_t page, size_t top) override {
         MaxTop = maxTop;
         Page = page;
@@ -242,15 +242,20 @@ TEST_F(LogViewTest, FramesPaintOnlyWhatChangedAndMoveWhatIsPainted) {
     Append(30);
     Model.ScrollTo(0);
     View.Frame();
-    EXPECT_FALSE(Surface.FrameTimer);
+    EXPECT_EQ(Surface.FrameTimer, 0);
     Surface.Invalidated.clear();
     // Appended far below the view: the scroll bar grows, nothing is painted,
-    // and only at the frame.
+    // and only at the frame; lines coming in make ten frames a second.
     Model.AppendLatin1("neu");
-    EXPECT_TRUE(Surface.FrameTimer);
+    EXPECT_EQ(Surface.FrameTimer, TLogView::FollowMilliseconds);
     EXPECT_EQ(Surface.MaxTop, 25u);
     View.Frame();
     EXPECT_TRUE(Surface.Invalidated.empty());
+    // The bar's thumb did not move a pixel: its numbers follow within half
+    // a second, not at every frame.
+    EXPECT_EQ(Surface.MaxTop, 25u);
+    for (int frame = 0; frame < 15 && Surface.MaxTop == 25; ++frame)
+        View.Frame();
     EXPECT_EQ(Surface.MaxTop, 26u);
     // At the end, a new line moves what is painted up a row, and only the
     // new row is painted; many appends make one frame.
@@ -268,12 +273,15 @@ TEST_F(LogViewTest, FramesPaintOnlyWhatChangedAndMoveWhatIsPainted) {
     Model.AppendLatin1("drei");
     View.Frame();
     EXPECT_TRUE(Surface.Invalidated.empty());
-    EXPECT_TRUE(Surface.FrameTimer);
+    EXPECT_GT(Surface.FrameTimer, 0);
     Surface.IsShown = true;
     View.Frame();
     EXPECT_EQ(Surface.Invalidated, (std::vector<double>{0}));
     EXPECT_EQ(Surface.Top, Model.MaxTopRow());
-    EXPECT_FALSE(Surface.FrameTimer);
+    EXPECT_EQ(Surface.FrameTimer, 0);
+    // What the user does shows sooner: thirty frames a second.
+    View.Wheel(1);
+    EXPECT_EQ(Surface.FrameTimer, TLogView::FrameMilliseconds);
 }
 
 TEST_F(LogViewTest, TheContextMenuOffersWhatCanBeDone) {

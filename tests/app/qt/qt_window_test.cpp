@@ -68,7 +68,8 @@ TEST_F(QtWindowTest, UserActionsRunTheHandlersAndTheirChangesShow) {
     EXPECT_EQ(Widget<QLineEdit>(Model->edt_max)->text(), "77");
     Model->SetGauge(3277);
     EXPECT_EQ(Widget<QProgressBar>(Model->ProgressBar2)->value(), 3277);
-    EXPECT_TRUE(Widget<QProgressBar>(Model->ProgressBar2)->styleSheet().contains("#ff0000"));
+    EXPECT_EQ(Widget<QProgressBar>(Model->ProgressBar2)->palette().color(QPalette::Highlight),
+              QColor(0xff, 0, 0));
     // A port choice by the user runs rad_comClick: Start enabled.
     Model->btnStart.SetEnabled(false);
     Widget<QRadioButton>(Model->rad_com3)->click();
