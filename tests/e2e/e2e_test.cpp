@@ -92,9 +92,11 @@ TEST_F(EndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const TProgramResult all = RunProgram({FENNOX_DECODE, "--on", SameSwitches, tee});
     ASSERT_EQ(all.ExitCode, 0) << all.Err;
     const std::vector<std::string> expected = SplitLines(all.Out, "\n");
-    ASSERT_GE(expected.size(), decoded.size());
-    for (std::size_t i = 0; i < decoded.size(); ++i)
+    // Compared line by line first: where they part says more than the count.
+    const std::size_t common = std::min(expected.size(), decoded.size());
+    for (std::size_t i = 0; i < common; ++i)
         ASSERT_EQ(decoded[i], expected[i]) << "line " << i;
+    EXPECT_GE(expected.size(), decoded.size()) << "the window shows lines the bytes do not hold";
 }
 
 TEST_F(EndToEnd, SettingsSurviveEndeAndTheCloseBoxStoresNothing) {
