@@ -20,6 +20,8 @@ public:
 
     HWND Handle() const { return Window; }
     TLogModel& Model() { return View.Model(); }
+    // The font at the screen's resolution; the metrics follow it.
+    void SetFont(HFONT font);
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
