@@ -248,6 +248,9 @@ void TWin32Window::ShowRect(TControl& c, const TRect& r, bool fitToText) {
         DeleteObject(old);
     }
     SetWindowPos(h, nullptr, r.Left, r.Top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A hint's tools cover the control where it now lies.
+    if (!c.Hint().empty())
+        ShowHint(c, c.Hint());
 }
 
 void TWin32Window::ShowChecked(TControl& c, bool checked) {
@@ -275,16 +278,27 @@ void TWin32Window::ShowReadOnlyGroup(TControl& group, bool readOnly) {
 
 void TWin32Window::ShowHint(TControl& c, const std::string& hint) {
     const std::string text = Utf8ToAnsi(hint);
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = Panel;
-    ti.uId = reinterpret_cast<UINT_PTR>(HandleOf(c));
-    ti.lpszText = const_cast<char*>(text.c_str());
+    HWND h = HandleOf(c);
+    // The control's own tool; and, since a disabled window gets no mouse
+    // messages (its panel gets them), one over its place in the panel, so
+    // that a port choice greyed by the port search still tells why.
+    TOOLINFOA own{};
+    own.cbSize = TTTOOLINFOA_V2_SIZE;
+    own.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    own.hwnd = Panel;
+    own.uId = reinterpret_cast<UINT_PTR>(h);
+    own.lpszText = const_cast<char*>(text.c_str());
+    TOOLINFOA over = own;
+    over.uFlags = TTF_SUBCLASS;
+    over.uId = reinterpret_cast<UINT_PTR>(&c);
+    GetWindowRect(h, &over.rect);
+    MapWindowPoints(nullptr, Panel, reinterpret_cast<POINT*>(&over.rect), 2);
     // Replaced whole: a hint can change (the port choices' device paths).
-    SendMessageA(Tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    if (!text.empty())
-        SendMessageA(Tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    for (TOOLINFOA* tool : {&own, &over}) {
+        SendMessageA(Tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(tool));
+        if (!text.empty())
+            SendMessageA(Tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(tool));
+    }
 }
 
 void TWin32Window::ShowGauge(TProgressBar& bar) {

@@ -153,4 +153,41 @@ TEST_F(Win32WindowTest, AMoveToAScreenOfAnotherResolutionScalesEveryControl) {
     EXPECT_EQ(TextWidth(Model->btnCheck, "COM Suche"), checkWidth);
 }
 
+// A disabled window gets no mouse messages, so its own tool never shows:
+// the port choices greyed by "COM Suche" tell why all the same.
+TEST_F(Win32WindowTest, AGreyedPortChoiceShowsItsTooltip) {
+    Model->rad_com2.SetEnabled(false);
+    ASSERT_FALSE(IsWindowEnabled(Native(Model->rad_com2)));
+    HWND tooltips = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM found) {
+            char name[64];
+            GetClassNameA(h, name, sizeof name);
+            if (std::string(name) == TOOLTIPS_CLASSA)
+                *reinterpret_cast<HWND*>(found) = h;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tooltips));
+    ASSERT_NE(tooltips, nullptr);
+
+    for (const TRadioButton* choice : {&Model->rad_com3, &Model->rad_com2}) {
+        RECT r;
+        GetWindowRect(Native(*choice), &r);
+        SetCursorPos(r.left + 30, r.top + 5);
+        Pump(100);
+        SetCursorPos(r.left + 31, r.top + 6);
+        Pump(1500);
+        EXPECT_TRUE(IsWindowVisible(tooltips)) << choice->Name();
+        char text[80] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.lpszText = text;
+        SendMessageA(tooltips, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(std::string(text), choice->Hint()) << choice->Name();
+        SetCursorPos(0, 0);
+        Pump(300);
+    }
+}
+
 } // namespace
