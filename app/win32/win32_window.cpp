@@ -370,6 +370,15 @@ void TWin32Window::LayOut() {
 }
 
 bool TWin32Window::HandleCommand(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == IDOK && lParam == 0) {
+        // Enter, which the dialog keys hand to a window without a default
+        // button as IDOK: it presses the focused button, as in every dialog.
+        HWND focus = GetFocus();
+        const auto focused = Controls.find(focus);
+        if (focused != Controls.end() && focused->second->Kind() == TControlKind::Button)
+            SendMessageA(focus, BM_CLICK, 0, 0);
+        return true;
+    }
     const auto found = Controls.find(reinterpret_cast<HWND>(lParam));
     if (found == Controls.end())
         return false;

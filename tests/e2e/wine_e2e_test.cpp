@@ -94,6 +94,10 @@ public:
                    std::to_string(g.Y + p.Y), "click", "1"});
         Pause(300);
     }
+    void Key(const std::string& keys) const {
+        Session.X({"/usr/bin/xdotool", "key", keys});
+        Pause(300);
+    }
 
     std::string WindowId;
     // Started through Wrapper (setpriv, as another user) when it is given,
@@ -116,6 +120,19 @@ struct WineEndToEnd : ::testing::Test {
     void SetUp() override {
         if (Exe().empty() || WinePrefix().empty())
             GTEST_SKIP() << "FENNOX_EXE and WINEPREFIX are not set";
+    }
+
+    // fennox-sim on a pseudo-terminal lent to wine as COM5, with the
+    // simulator's arguments added.
+    void StartDeviceOnCom5(const std::vector<std::string>& args = {}) {
+        std::vector<std::string> command{FENNOX_SIM, "--pty"};
+        command.insert(command.end(), args.begin(), args.end());
+        Sim = Spawn(command, {}, true);
+        const std::string slave = ReadLine(Sim.Stdout);
+        ASSERT_FALSE(slave.empty());
+        const std::string link = WinePrefix() + "/dosdevices/com5";
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(slave, link);
     }
 
     std::string Dir = ::testing::TempDir() + "fennox-wine-" + std::to_string(getpid()) + "-" +
@@ -169,12 +186,7 @@ TEST_F(WineEndToEnd, EndeTwiceReplacesAnExistingFile) {
 TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
     std::filesystem::create_directories(Dir);
-    Sim = Spawn({FENNOX_SIM, "--pty", "--seed", "11", "--tee", tee}, {}, true);
-    const std::string slave = ReadLine(Sim.Stdout);
-    ASSERT_FALSE(slave.empty());
-    const std::string link = WinePrefix() + "/dosdevices/com5";
-    std::filesystem::remove(link);
-    std::filesystem::create_symlink(slave, link);
+    ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5({"--seed", "11", "--tee", tee}));
 
     TWineMonitor monitor(*X, Dir);
     WriteFile(monitor.SettingsPath(),
@@ -245,6 +257,21 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     ASSERT_EQ(resaved.size(), saved.size() + 1) << "the file was not replaced";
     EXPECT_EQ(resaved.back(), "...gespeichert");
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), resaved.begin()));
+}
+
+// Enter presses the focused button, as on every Windows dialog, also when
+// the program moved the focus there: "Start" gives it to "Stop". "Ende",
+// disabled while reception runs, then ends the program.
+TEST_F(WineEndToEnd, EnterPressesTheButtonTheProgramGaveTheFocus) {
+    ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5());
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    monitor.Click(BtnStart);
+    Pause(1000);
+    monitor.Key("Return");
+    Pause(500);
+    monitor.Click(BtnEnde);
+    EXPECT_EQ(monitor.WaitEnd(10), 0) << "Enter did not stop reception";
 }
 
 // The prefix's screen resolution (LogPixels, which every wine program reads
