@@ -167,14 +167,16 @@ void TWin32Window::CreateNative(TControl& c) {
         return;
     case TControlKind::CheckBox:
     case TControlKind::RadioButton: {
-        // Not automatic: the model decides the state, and the mirror shows
-        // it. The first choice of a group starts the group for the keyboard.
+        // A check box is not automatic: the model decides the state, and the
+        // mirror shows it. A choice is, so that the arrow keys choose as they
+        // walk the group (a click reaches the model all the same). The first
+        // choice starts the group for the keyboard.
         DWORD style = BS_CHECKBOX | WS_TABSTOP;
         if (c.Kind() == TControlKind::RadioButton) {
             const bool first = std::none_of(Controls.begin(), Controls.end(), [](const auto& e) {
                 return e.second->Kind() == TControlKind::RadioButton;
             });
-            style = BS_RADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
+            style = BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0);
         }
         h = Create(c, "BUTTON", style);
         // Input is refused while the model says the box cannot be operated
@@ -254,7 +256,13 @@ void TWin32Window::ShowRect(TControl& c, const TRect& r, bool fitToText) {
 }
 
 void TWin32Window::ShowChecked(TControl& c, bool checked) {
-    SendMessageA(HandleOf(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    HWND h = HandleOf(c);
+    SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Tab enters a group of choices at the one chosen.
+    if (c.Kind() == TControlKind::RadioButton) {
+        const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
+        SetWindowLongPtrA(h, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
 }
 
 void TWin32Window::ShowVisible(TControl& c, bool visible) {

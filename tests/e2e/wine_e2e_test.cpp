@@ -274,6 +274,21 @@ TEST_F(WineEndToEnd, EnterPressesTheButtonTheProgramGaveTheFocus) {
     EXPECT_EQ(monitor.WaitEnd(10), 0) << "Enter did not stop reception";
 }
 
+// An arrow key in the port group chooses the next port (rad_comClick runs),
+// as on Windows dialogs and on Linux; "Ende" stores the choice.
+TEST_F(WineEndToEnd, ArrowKeysInThePortGroupChoose) {
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    monitor.Click(PortChoice(5));
+    monitor.Key("Down");
+    monitor.Key("Down");
+    monitor.Key("Up");
+    monitor.Click(BtnEnde);
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    const std::string stored = ReadFile(monitor.SettingsPath());
+    EXPECT_NE(stored.find("COM-Port=6\r\n"), std::string::npos) << stored;
+}
+
 // The prefix's screen resolution (LogPixels, which every wine program reads
 // as it starts) for as long as it lives; then the value it had.
 class TWineDpi {
