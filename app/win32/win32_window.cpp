@@ -199,6 +199,8 @@ void TWin32Window::CreateNative(TControl& c) {
         // Themed progress bars ignore the bar colour; the classic one shows
         // it. A blank name, not an empty one: wine keeps its theme for "".
         SetWindowTheme(h, L" ", L" ");
+        // Sunken as the text fields, so that it is seen while empty.
+        SetWindowLongPtrA(h, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
         return;
     case TControlKind::Memo:
         Logs.push_back(std::make_unique<TWin32LogView>(

@@ -190,4 +190,27 @@ TEST_F(Win32WindowTest, AGreyedPortChoiceShowsItsTooltip) {
     }
 }
 
+// The colour of a pixel of a control's window, frame included.
+COLORREF PixelOf(HWND h, int x, int y) {
+    HDC dc = GetWindowDC(h);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(h, dc);
+    return c;
+}
+
+// The input-queue gauge is seen while it is empty: it has the sunken frame
+// of the text fields.
+TEST_F(Win32WindowTest, TheEmptyGaugeHasTheFrameOfTheTextFields) {
+    ASSERT_EQ(Model->ProgressBar2.Position(), 0);
+    for (int edge = 0; edge < 2; ++edge) {
+        EXPECT_EQ(PixelOf(Native(Model->ProgressBar2), 20, edge),
+                  PixelOf(Native(Model->edt_min), 20, edge))
+            << "top edge, row " << edge;
+        EXPECT_EQ(PixelOf(Native(Model->ProgressBar2), edge, 8),
+                  PixelOf(Native(Model->edt_min), edge, 8))
+            << "left edge, column " << edge;
+    }
+    EXPECT_NE(PixelOf(Native(Model->ProgressBar2), 20, 1), GetSysColor(COLOR_BTNFACE));
+}
+
 } // namespace
