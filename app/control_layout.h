@@ -20,6 +20,29 @@ struct TPanelLayout {
     int WindowHeight = 0;
 };
 
+// value * numerator / denominator, rounded to the nearest, halves away from
+// zero, as the system's MulDiv rounds.
+constexpr int MulDivRounded(int value, int numerator, int denominator) {
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>((product >= 0 ? product + half : product - half) / denominator);
+}
+
+// Every place and size of the layout is in pixels at 96 dots per inch. On a
+// screen of another resolution (a laptop at 150 % has 144) a front end
+// shows them scaled by dpi / 96, and takes the user's sizes back.
+constexpr int ScaledToDpi(int value, int dpi) {
+    return MulDivRounded(value, dpi, 96);
+}
+constexpr int ScaledFromDpi(int value, int dpi) {
+    return MulDivRounded(value, 96, dpi);
+}
+// Each of the four numbers scaled on its own, as a dialog's units are.
+constexpr TRect ScaledToDpi(const TRect& r, int dpi) {
+    return {ScaledToDpi(r.Left, dpi), ScaledToDpi(r.Top, dpi), ScaledToDpi(r.Width, dpi),
+            ScaledToDpi(r.Height, dpi)};
+}
+
 constexpr int MinWindowWidth = 1000;
 constexpr int MinWindowHeight = 600;
 

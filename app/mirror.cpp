@@ -30,14 +30,26 @@ void TMirror::Build() {
     Form.SetObserver(this);
     for (TControl* c : Controls)
         c->SetObserver(this);
+    Built = true;
+}
+
+void TMirror::SetDpi(int dpi) {
+    Dpi = dpi;
+    if (!Built)
+        return;
+    const TFlagGuard applying(IsApplying);
+    for (TControl* c : Controls)
+        Show(*c, TChange::Geometry);
+    ShowForm(TChange::MinSize);
+    ShowLogs();
 }
 
 void TMirror::ControlChanged(TControl& control, TChange what) {
     const TFlagGuard applying(IsApplying);
-    if (&control == &Form)
-        ShowForm(what);
-    else
+    if (&control != &Form)
         Show(control, what);
+    else if (what != TChange::Geometry || !UserMoving)
+        ShowForm(what);
 }
 
 void TMirror::ShowForm(TChange what) {
@@ -45,11 +57,13 @@ void TMirror::ShowForm(TChange what) {
     case TChange::Caption:
         Native.ShowTitle(Form.Caption());
         break;
-    case TChange::Geometry:
-        Native.ShowWindowRect(Form.Geometry());
+    case TChange::Geometry: {
+        const TRect& r = Form.Geometry();
+        Native.ShowWindowRect({r.Left, r.Top, ToScreen(r.Width), ToScreen(r.Height)});
         break;
+    }
     case TChange::MinSize:
-        Native.ShowMinSize(Form.MinWidth(), Form.MinHeight());
+        Native.ShowMinSize(ToScreen(Form.MinWidth()), ToScreen(Form.MinHeight()));
         break;
     case TChange::Focus:
         if (Form.Focused() != nullptr)
@@ -67,7 +81,7 @@ void TMirror::ShowLogs() {
         if (c->Kind() == TControlKind::Splitter) {
             splitter = c;
         } else if (splitter != nullptr && c->Kind() == TControlKind::Memo) {
-            Native.ShowLogs(splitter->Visible() && c->Visible(), c->Geometry().Width);
+            Native.ShowLogs(splitter->Visible() && c->Visible(), ToScreen(c->Geometry().Width));
             return;
         }
     }
@@ -75,14 +89,13 @@ void TMirror::ShowLogs() {
 
 TRect TMirror::NativeRect(const TControl& control) const {
     TRect r = control.Geometry();
-    if (Native.NestsInGroups())
-        return r;
-    for (const TControl* p = control.Parent(); p != nullptr && p->Kind() == TControlKind::GroupBox;
+    for (const TControl* p = control.Parent();
+         !Native.NestsInGroups() && p != nullptr && p->Kind() == TControlKind::GroupBox;
          p = p->Parent()) {
         r.Left += p->Geometry().Left;
         r.Top += p->Geometry().Top;
     }
-    return r;
+    return ScaledToDpi(r, Dpi);
 }
 
 void TMirror::Show(TControl& c, TChange what) {
@@ -190,6 +203,17 @@ void TMirror::ShowWindowAgain() {
 void TMirror::WindowMoved(const TRect& outer) {
     if (IsApplying)
         return;
-    Form.Move(outer.Left, outer.Top);
-    Form.Resize(outer.Width, outer.Height);
+    const TRect user{outer.Left, outer.Top, ScaledFromDpi(outer.Width, Dpi),
+                     ScaledFromDpi(outer.Height, Dpi)};
+    {
+        // Showing the size back, rounded through the scale, would fight the
+        // user's drag by a pixel.
+        const TFlagGuard moving(UserMoving);
+        Form.Move(user.Left, user.Top);
+        Form.Resize(user.Width, user.Height);
+    }
+    if (!(Form.Geometry() == user)) {
+        const TFlagGuard applying(IsApplying);
+        ShowForm(TChange::Geometry);
+    }
 }

@@ -3,6 +3,12 @@
 // primitives that create a native control of a kind and show one property
 // of it. The mirror calls them as the model changes, and takes the user's
 // actions on the native controls back into the model.
+//
+// The model's places and sizes are pixels at 96 dots per inch. A front end
+// whose toolkit does not scale by itself (Win32) tells the mirror the
+// screen's resolution, and every rectangle and size it is handed is in the
+// screen's pixels; the window's place on the screen is the system's own and
+// is not scaled.
 #pragma once
 
 #include "controls.h"
@@ -66,6 +72,11 @@ public:
     // follows every change.
     void Build();
 
+    // The screen's dots per inch, 96 until told. Once built, shows every
+    // control's place and size, the minimum size and the logs again at the
+    // new scale; the window's own rectangle is then the system's to choose.
+    void SetDpi(int dpi);
+
     void ControlChanged(TControl& control, TChange what) override;
 
     // The user's actions on native controls. While the mirror itself changes
@@ -73,7 +84,9 @@ public:
     void Clicked(TControl& control);
     void Toggled(TControl& control, bool checked);
     void Edited(TControl& control, const std::string& text);
-    // The user moved or resized the window (outer rectangle).
+    // The user moved or resized the window (outer rectangle). The native
+    // window keeps the size it was given; only a size below the minimum is
+    // shown again.
     void WindowMoved(const TRect& outer);
     // Shows the window's minimum size and rectangle again, after the window
     // manager changed its frame.
@@ -87,9 +100,13 @@ private:
     void ShowForm(TChange what);
     TRect NativeRect(const TControl& control) const;
     void ShowLogs();
+    int ToScreen(int value) const { return ScaledToDpi(value, Dpi); }
 
     TForm& Form;
     std::vector<TControl*> Controls;
     TNativeWindow& Native;
     bool IsApplying = false;
+    bool Built = false;
+    bool UserMoving = false;
+    int Dpi = 96;
 };

@@ -2,7 +2,8 @@
 # Builds the Windows programs and tests (scripts/build-windows.sh) and runs
 # them under wine, with no display (console programs need none):
 # serial_tests.exe on a pseudo-terminal lent to wine as COM5 (and as COM12),
-# Fennox.exe itself in Xvfb (mouse, keyboard, the simulated device),
+# win32_window_tests.exe (the window's native controls) and Fennox.exe itself
+# in Xvfb (mouse, keyboard, the simulated device, 144 dots per inch),
 # fennox-record.exe on the same, settings_tests.exe and window_logic_tests.exe,
 # and fennox-decode.exe against the Linux fennox-decode on the same streams
 # (needs the Linux build in build/).
@@ -93,12 +94,18 @@ if [ "$(id -u)" -eq 0 ]; then
     fi
 fi
 
-echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"
 # A wine server started by the programs above has its desktop without any X
-# display; windows made under it never reach the test's X server. The
+# display; windows made under it never reach the test's X server. Each
 # window test gets a server of its own, started by its first program.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
+echo "== Windows: the window's native controls (under wine, in an X server of its own)"
+(cd build-win/tests/app/win32 &&
+    xvfb-run -a -s "-screen 0 1600x1200x24" wine ./win32_window_tests.exe)
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+
+echo "== Windows: Fennox.exe under wine in an X server of its own, fed by fennox-sim"
 # The program as a Windows user gets it: from the zip.
 rm -rf build-win/unzipped
 python3 -m zipfile -e build-win/fennox-windows.zip build-win/unzipped

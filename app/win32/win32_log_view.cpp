@@ -138,6 +138,11 @@ void TWin32LogView::Measure() {
     View.SetMetrics(m);
 }
 
+void TWin32LogView::SetFont(HFONT font) {
+    Font = font;
+    Measure();
+}
+
 std::string TWin32LogView::ClipboardText() const {
     return TextFromClipboard(Window);
 }

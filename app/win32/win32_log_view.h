@@ -21,6 +21,8 @@ public:
     HWND Handle() const { return Window; }
     TLogModel& Model() { return View.Model(); }
     void SetProgressHost(TProgressHost* host) { View.SetProgressHost(host); }
+    // The font at the screen's resolution; the metrics follow it.
+    void SetFont(HFONT font);
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

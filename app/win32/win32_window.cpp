@@ -46,13 +46,27 @@ void Register(HINSTANCE instance, const char* name, LPCSTR cursor, bool withIcon
     RegisterClassExA(&wc);
 }
 
-HFONT MakeFont(const char* face, bool bold) {
+// 8 points on a screen of dpi dots per inch.
+HFONT MakeFont(const char* face, bool bold, int dpi) {
+    return CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// The dots per inch of the screen the window is on. Windows before 10
+// (1607) know one resolution for all screens; GetDpiForWindow is looked up
+// so that the program still starts there.
+int DpiOf(HWND window) {
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow =
+        reinterpret_cast<TGetDpiForWindow>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr)
+        return static_cast<int>(getDpiForWindow(window));
     HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
+    return dpi;
 }
 
 } // namespace
@@ -62,12 +76,9 @@ TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE 
     Register(Instance, MainClass, IDC_ARROW, true);
     Register(Instance, PanelClass, IDC_ARROW);
     Register(Instance, SplitterClass, IDC_SIZEWE);
-    ControlFont = MakeFont("MS Sans Serif", false);
-    BoldFont = MakeFont("MS Sans Serif", true);
-    MonitorFont = MakeFont("Courier", false);
-    Picture = static_cast<HBITMAP>(
-        LoadImageA(Instance, MAKEINTRESOURCEA(IDB_PICTURE), IMAGE_BITMAP, 0, 0, 0));
 
+    // Made where the model has it, so that it is on its screen; the mirror
+    // then sizes it at that screen's resolution.
     const TRect& outer = Model.Geometry();
     Main =
         CreateWindowExA(0, MainClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left,
@@ -77,7 +88,7 @@ TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE 
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, Main, nullptr, Instance, nullptr);
-    SendMessageA(Tooltips, TTM_SETMAXTIPWIDTH, 0, 400);
+    SetDpi(DpiOf(Main));
     Mirror.Build();
     Platform.SetOwner(Main);
     Model.OnClose = [this] { DestroyWindow(Main); };
@@ -93,6 +104,28 @@ TWin32Window::~TWin32Window() {
     DeleteObject(Picture);
 }
 
+void TWin32Window::SetDpi(int dpi) {
+    Dpi = dpi;
+    const HFONT old[] = {ControlFont, BoldFont, MonitorFont};
+    ControlFont = MakeFont("MS Sans Serif", false, dpi);
+    BoldFont = MakeFont("MS Sans Serif", true, dpi);
+    MonitorFont = MakeFont("Courier", false, dpi);
+    for (const auto& [h, c] : Controls)
+        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*c)), FALSE);
+    for (const auto& log : Logs)
+        log->SetFont(FontOf(*Controls.at(log->Handle())));
+    SendMessageA(Tooltips, TTM_SETMAXTIPWIDTH, 0, ScaledToDpi(400, dpi));
+    Mirror.SetDpi(dpi);
+    for (HFONT f : old)
+        DeleteObject(f);
+}
+
+HFONT TWin32Window::FontOf(const TControl& c) const {
+    if (c.Look() == TLook::Monitor)
+        return MonitorFont;
+    return c.Look() == TLook::Bold ? BoldFont : ControlFont;
+}
+
 HWND TWin32Window::HandleOf(const TControl& control) const {
     const auto found = Handles.find(&control);
     return found == Handles.end() ? nullptr : found->second;
@@ -102,9 +135,7 @@ HWND TWin32Window::Create(TControl& control, const char* className, DWORD style,
     HWND h =
         CreateWindowExA(exStyle, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0,
                         0, 0, 0, Panel, nullptr, Instance, nullptr);
-    SendMessageA(h, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(control.Look() == TLook::Bold ? BoldFont : ControlFont),
-                 FALSE);
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     Handles[&control] = h;
     Controls[h] = &control;
     return h;
@@ -136,14 +167,16 @@ void TWin32Window::CreateNative(TControl& c) {
         return;
     case TControlKind::CheckBox:
     case TControlKind::RadioButton: {
-        // Not automatic: the model decides the state, and the mirror shows
-        // it. The first choice of a group starts the group for the keyboard.
+        // A check box is not automatic: the model decides the state, and the
+        // mirror shows it. A choice is, so that the arrow keys choose as they
+        // walk the group (a click reaches the model all the same). The first
+        // choice starts the group for the keyboard.
         DWORD style = BS_CHECKBOX | WS_TABSTOP;
         if (c.Kind() == TControlKind::RadioButton) {
             const bool first = std::none_of(Controls.begin(), Controls.end(), [](const auto& e) {
                 return e.second->Kind() == TControlKind::RadioButton;
             });
-            style = BS_RADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0);
+            style = BS_AUTORADIOBUTTON | (first ? WS_GROUP : 0);
         }
         h = Create(c, "BUTTON", style);
         // Input is refused while the model says the box cannot be operated
@@ -158,25 +191,25 @@ void TWin32Window::CreateNative(TControl& c) {
         Create(c, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE);
         return;
     case TControlKind::Picture:
-        h = Create(c, "STATIC", SS_BITMAP | SS_NOTIFY);
-        SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Picture));
+        // Its bitmap comes with its place (ShowRect).
+        Create(c, "STATIC", SS_BITMAP | SS_NOTIFY);
         return;
     case TControlKind::ProgressBar:
         h = Create(c, PROGRESS_CLASSA, PBS_SMOOTH);
         // Themed progress bars ignore the bar colour; the classic one shows
         // it. A blank name, not an empty one: wine keeps its theme for "".
         SetWindowTheme(h, L" ", L" ");
+        // Sunken as the text fields, so that it is seen while empty.
+        SetWindowLongPtrA(h, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
         return;
-    case TControlKind::Memo: {
-        const bool note = c.Look() == TLook::Note;
-        Logs.push_back(
-            std::make_unique<TWin32LogView>(static_cast<TMemo&>(c).Lines, Main,
-                                            c.Look() == TLook::Monitor ? MonitorFont : ControlFont,
-                                            note ? COLOR_INFOBK : COLOR_WINDOW, c.TabStop()));
+    case TControlKind::Memo:
+        Logs.push_back(std::make_unique<TWin32LogView>(
+            static_cast<TMemo&>(c).Lines, Main, FontOf(c),
+            c.Look() == TLook::Note ? COLOR_INFOBK : COLOR_WINDOW, c.TabStop()));
         Handles[&c] = Logs.back()->Handle();
         Logs.back()->SetProgressHost(&Platform);
+        Controls[Logs.back()->Handle()] = &c;
         return;
-    }
     case TControlKind::Splitter:
         Splitter = CreateWindowExA(0, SplitterClass, "", WS_CHILD, 0, 0, c.Geometry().Width, 10,
                                    Main, nullptr, Instance, nullptr);
@@ -211,12 +244,28 @@ void TWin32Window::ShowRect(TControl& c, const TRect& r, bool fitToText) {
         ReleaseDC(h, dc);
         width = size.cx;
         height = size.cy;
+    } else if (c.Kind() == TControlKind::Picture) {
+        // The picture stretched to its place at the screen's resolution.
+        HBITMAP old = Picture;
+        Picture = static_cast<HBITMAP>(
+            LoadImageA(Instance, MAKEINTRESOURCEA(IDB_PICTURE), IMAGE_BITMAP, width, height, 0));
+        SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Picture));
+        DeleteObject(old);
     }
     SetWindowPos(h, nullptr, r.Left, r.Top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A hint's tools cover the control where it now lies.
+    if (!c.Hint().empty())
+        ShowHint(c, c.Hint());
 }
 
 void TWin32Window::ShowChecked(TControl& c, bool checked) {
-    SendMessageA(HandleOf(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    HWND h = HandleOf(c);
+    SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Tab enters a group of choices at the one chosen.
+    if (c.Kind() == TControlKind::RadioButton) {
+        const LONG_PTR style = GetWindowLongPtrA(h, GWL_STYLE);
+        SetWindowLongPtrA(h, GWL_STYLE, checked ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
 }
 
 void TWin32Window::ShowVisible(TControl& c, bool visible) {
@@ -240,16 +289,27 @@ void TWin32Window::ShowReadOnlyGroup(TControl& group, bool readOnly) {
 
 void TWin32Window::ShowHint(TControl& c, const std::string& hint) {
     const std::string text = Utf8ToAnsi(hint);
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = Panel;
-    ti.uId = reinterpret_cast<UINT_PTR>(HandleOf(c));
-    ti.lpszText = const_cast<char*>(text.c_str());
+    HWND h = HandleOf(c);
+    // The control's own tool; and, since a disabled window gets no mouse
+    // messages (its panel gets them), one over its place in the panel, so
+    // that a port choice greyed by the port search still tells why.
+    TOOLINFOA own{};
+    own.cbSize = TTTOOLINFOA_V2_SIZE;
+    own.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    own.hwnd = Panel;
+    own.uId = reinterpret_cast<UINT_PTR>(h);
+    own.lpszText = const_cast<char*>(text.c_str());
+    TOOLINFOA over = own;
+    over.uFlags = TTF_SUBCLASS;
+    over.uId = reinterpret_cast<UINT_PTR>(&c);
+    GetWindowRect(h, &over.rect);
+    MapWindowPoints(nullptr, Panel, reinterpret_cast<POINT*>(&over.rect), 2);
     // Replaced whole: a hint can change (the port choices' device paths).
-    SendMessageA(Tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    if (!text.empty())
-        SendMessageA(Tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    for (TOOLINFOA* tool : {&own, &over}) {
+        SendMessageA(Tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(tool));
+        if (!text.empty())
+            SendMessageA(Tooltips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(tool));
+    }
 }
 
 void TWin32Window::ShowGauge(TProgressBar& bar) {
@@ -279,8 +339,9 @@ void TWin32Window::ShowWindowRect(const TRect& r) {
     SetWindowPos(Main, nullptr, r.Left, r.Top, r.Width, r.Height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TWin32Window::ShowMinSize(int, int) {
-    // WM_GETMINMAXINFO reads the model's minimum when the user drags.
+void TWin32Window::ShowMinSize(int width, int height) {
+    // WM_GETMINMAXINFO hands it on when the user drags.
+    MinSize = {width, height};
 }
 
 void TWin32Window::ShowFocus(TControl& c) {
@@ -305,10 +366,12 @@ void TWin32Window::LayOut() {
         return;
     RECT client;
     GetClientRect(Main, &client);
-    const TLogsLayout l = ArrangeLogs(client.right, client.bottom, Model.Panel1.Geometry().Width,
-                                      Model.Splitter1.Geometry().Width, SideShown, SideWidth);
+    const int panelWidth = ScaledToDpi(Model.Panel1.Geometry().Width, Dpi);
+    const TLogsLayout l =
+        ArrangeLogs(client.right, client.bottom, panelWidth,
+                    ScaledToDpi(Model.Splitter1.Geometry().Width, Dpi), SideShown, SideWidth);
     SideWidth = l.SideWidth;
-    MoveWindow(Panel, 0, 0, Model.Panel1.Geometry().Width, client.bottom, TRUE);
+    MoveWindow(Panel, 0, 0, panelWidth, client.bottom, TRUE);
     const std::pair<HWND, TRect> places[] = {
         {Logs.front()->Handle(), l.First}, {Splitter, l.Splitter}, {Logs.back()->Handle(), l.Side}};
     for (const auto& [h, r] : places) {
@@ -318,6 +381,15 @@ void TWin32Window::LayOut() {
 }
 
 bool TWin32Window::HandleCommand(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == IDOK && lParam == 0) {
+        // Enter, which the dialog keys hand to a window without a default
+        // button as IDOK: it presses the focused button, as in every dialog.
+        HWND focus = GetFocus();
+        const auto focused = Controls.find(focus);
+        if (focused != Controls.end() && focused->second->Kind() == TControlKind::Button)
+            SendMessageA(focus, BM_CLICK, 0, 0);
+        return true;
+    }
     const auto found = Controls.find(reinterpret_cast<HWND>(lParam));
     if (found == Controls.end())
         return false;
@@ -353,9 +425,16 @@ LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wParam == ReceiveTimerId && ReceiveTimer != nullptr)
             ReceiveTimer->Fire();
         return 0;
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {Model.MinWidth(), Model.MinHeight()};
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = MinSize;
+        return 0;
+    case WM_DPICHANGED: {
+        // Moved to a screen of another resolution: everything at the new
+        // scale, the window where the system suggests.
+        SetDpi(HIWORD(wParam));
+        const RECT& r = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(Main, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
     case WM_SIZE:

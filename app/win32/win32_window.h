@@ -2,7 +2,9 @@
 // (mirror.h). It creates a classic control for each control of the window's
 // logic, in "MS Sans Serif" 8 pt, the two logs in a window class of our own,
 // shows the properties the mirror hands it, and passes the user's actions
-// back; the decisions are the mirror's.
+// back; the decisions are the mirror's. The program is aware of each
+// screen's resolution (fennox.manifest): fonts are made for the window's
+// screen, and the mirror scales every place and size to it.
 #pragma once
 
 #include "mirror.h"
@@ -59,6 +61,9 @@ private:
 
     HWND Create(TControl& control, const char* className, DWORD style, DWORD exStyle = 0);
     void LayOut();
+    // The screen's dots per inch: fonts for it, and the mirror's scale.
+    void SetDpi(int dpi);
+    HFONT FontOf(const TControl& c) const;
 
     TWin32Platform& Platform;
     HINSTANCE Instance;
@@ -74,6 +79,8 @@ private:
     std::unordered_map<const TControl*, HWND> Handles;
     std::unordered_map<HWND, TControl*> Controls;
     TTimer* ReceiveTimer = nullptr;
+    int Dpi = 96;
+    POINT MinSize{};
     bool SideShown = false;
     int SideWidth = 0;
     int DragStartX = 0, DragStartWidth = 0;

@@ -26,6 +26,8 @@ public:
     bool TimerRunning = false;
     std::string Title;
     TRect Outer;
+    int OuterShown = 0;
+    int MinWidth = 0, MinHeight = 0;
 
     void CreateNative(TControl& c) override { Created.push_back(&c); }
     bool NestsInGroups() const override { return Nests; }
@@ -50,8 +52,14 @@ public:
     void ShowTimer(TTimer& timer) override { TimerRunning = timer.Running(); }
     void SendToBack(TControl& c) override { Lowered.push_back(&c); }
     void ShowTitle(const std::string& title) override { Title = title; }
-    void ShowWindowRect(const TRect& outer) override { Outer = outer; }
-    void ShowMinSize(int, int) override {}
+    void ShowWindowRect(const TRect& outer) override {
+        Outer = outer;
+        ++OuterShown;
+    }
+    void ShowMinSize(int width, int height) override {
+        MinWidth = width;
+        MinHeight = height;
+    }
     void ShowFocus(TControl&) override {}
     void ShowLogs(bool sideShown, int sideWidth) override {
         SideShown = sideShown;
@@ -63,11 +71,12 @@ struct MirrorTest : WindowTest {
     TRecordingNative Native;
     std::unique_ptr<TMirror> Mirror;
 
-    void Build(bool nests) {
+    void Build(bool nests, int dpi = 96) {
         Start();
         Native.Nests = nests;
         Mirror = std::make_unique<TMirror>(*Window, Window->Controls(), Native);
         Native.Mirror = Mirror.get();
+        Mirror->SetDpi(dpi);
         Mirror->Build();
     }
     ~MirrorTest() override { Mirror.reset(); }
@@ -140,4 +149,68 @@ TEST_F(MirrorTest, TheUsersActionsReachTheModelTheToolkitsEchoDoesNot) {
     // The user moved the window.
     Mirror->WindowMoved({30, 40, 1200, 637});
     EXPECT_EQ(Window->Geometry(), (TRect{30, 40, 1200, 637}));
+}
+
+// pixels at 96 dots per inch -> pixels at 144 (150 %), as MulDiv gives them.
+TEST(ScaledToDpi, RoundsAsTheSystemAndComesBack) {
+    const struct {
+        int Value, Dpi, Scaled;
+    } table[] = {{0, 144, 0},       {17, 144, 26},    {57, 144, 86},   {637, 144, 956},
+                 {1000, 120, 1250}, {637, 120, 796},  {345, 192, 690}, {-3, 144, -5},
+                 {1, 144, 2},       {1000, 96, 1000}, {13, 120, 16},   {-7, 120, -9}};
+    for (const auto& row : table) {
+        EXPECT_EQ(ScaledToDpi(row.Value, row.Dpi), row.Scaled) << row.Value << " at " << row.Dpi;
+        EXPECT_EQ(ScaledFromDpi(row.Scaled, row.Dpi), row.Value) << row.Value << " at " << row.Dpi;
+    }
+    // At 96 dots per inch and above, every size survives the way there and
+    // back: a window stored, shown and stored again keeps its size.
+    for (int dpi : {96, 120, 144, 168, 192, 240}) {
+        for (int v = 0; v <= 3000; ++v)
+            ASSERT_EQ(ScaledFromDpi(ScaledToDpi(v, dpi), dpi), v) << v << " at " << dpi;
+    }
+}
+
+TEST_F(MirrorTest, AtAnotherResolutionEverySizeIsScaledButNotTheWindowsPlace) {
+    Build(false);
+    // By name: the second build makes a new window.
+    std::map<std::string, TRect> at96;
+    for (const auto& [control, rect] : Native.Rects)
+        at96[control->Name()] = rect;
+    Mirror.reset();
+    Native = TRecordingNative();
+    Build(false, 144);
+    ASSERT_EQ(Native.Rects.size(), at96.size());
+    for (const auto& [control, rect] : Native.Rects)
+        EXPECT_EQ(rect, ScaledToDpi(at96.at(control->Name()), 144)) << control->Name();
+    EXPECT_EQ(Native.Rects[&Window->rad_com9], (TRect{171, 84, 74, 26}));
+    // The window stays where the model has it on the screen; its size and
+    // minimum grow.
+    EXPECT_EQ(Native.Outer, (TRect{10, 10, 1500, 956}));
+    EXPECT_EQ(Native.MinWidth, 1500);
+    EXPECT_EQ(Native.MinHeight, 900);
+    Mirror->Clicked(Window->cbx_bitstream);
+    EXPECT_EQ(Native.SideWidth, 518);
+
+    // The user's size goes back at 96 dots per inch, and the native window
+    // keeps it (shown again, it would be a pixel larger).
+    const int shown = Native.OuterShown;
+    Mirror->WindowMoved({-1900, 40, 1801, 1000});
+    EXPECT_EQ(Window->Geometry(), (TRect{-1900, 40, 1201, 667}));
+    EXPECT_EQ(Native.OuterShown, shown);
+    // Below the minimum, the model's size is shown.
+    Mirror->WindowMoved({0, 0, 1200, 700});
+    EXPECT_EQ(Window->Geometry(), (TRect{0, 0, 1000, 600}));
+    EXPECT_EQ(Native.Outer, (TRect{0, 0, 1500, 900}));
+
+    // A move to a screen of 96: every control is shown at its own size
+    // again, the window's rectangle is left to the system.
+    Native.Rects.clear();
+    const TRect outer = Native.Outer;
+    Mirror->SetDpi(96);
+    ASSERT_EQ(Native.Rects.size(), at96.size());
+    for (const auto& [control, rect] : Native.Rects)
+        EXPECT_EQ(rect, at96.at(control->Name())) << control->Name();
+    EXPECT_EQ(Native.Outer, outer);
+    EXPECT_EQ(Native.MinWidth, 1000);
+    EXPECT_EQ(Native.SideWidth, 345);
 }

@@ -2,6 +2,7 @@
 // driven with the mouse and the keyboard and fed by the simulated device on
 // a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
 // FENNOX_EXE (the program) and WINEPREFIX set.
+#include "control_layout.h"
 #include "control_points.h"
 #include "first_start_file.h"
 #include "latin1_text.h"
@@ -103,6 +104,10 @@ public:
                    std::to_string(g.Y + p.Y), "click", "1"});
         Pause(300);
     }
+    void Key(const std::string& keys) const {
+        Session.X({"/usr/bin/xdotool", "key", keys});
+        Pause(300);
+    }
 
     std::string WindowId;
     // Started through Wrapper (setpriv, as another user) when it is given,
@@ -118,12 +123,26 @@ private:
 
 struct WineEndToEnd : ::testing::Test {
     static std::unique_ptr<TXSession> X;
-    static void SetUpTestSuite() { X = std::make_unique<TXSession>(); }
+    // Large enough for the window at 150 %, as a laptop's 1920 x 1200.
+    static void SetUpTestSuite() { X = std::make_unique<TXSession>("1920x1200"); }
     static void TearDownTestSuite() { X.reset(); }
 
     void SetUp() override {
         if (Exe().empty() || WinePrefix().empty())
             GTEST_SKIP() << "FENNOX_EXE and WINEPREFIX are not set";
+    }
+
+    // fennox-sim on a pseudo-terminal lent to wine as COM5, with the
+    // simulator's arguments added.
+    void StartDeviceOnCom5(const std::vector<std::string>& args = {}) {
+        std::vector<std::string> command{FENNOX_SIM, "--pty"};
+        command.insert(command.end(), args.begin(), args.end());
+        Sim = Spawn(command, {}, true);
+        const std::string slave = ReadLine(Sim.Stdout);
+        ASSERT_FALSE(slave.empty());
+        const std::string link = WinePrefix() + "/dosdevices/com5";
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(slave, link);
     }
 
     std::string Dir = ::testing::TempDir() + "fennox-wine-" + std::to_string(getpid()) + "-" +
@@ -177,12 +196,7 @@ TEST_F(WineEndToEnd, EndeTwiceReplacesAnExistingFile) {
 TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
     std::filesystem::create_directories(Dir);
-    Sim = Spawn({FENNOX_SIM, "--pty", "--seed", "11", "--tee", tee}, {}, true);
-    const std::string slave = ReadLine(Sim.Stdout);
-    ASSERT_FALSE(slave.empty());
-    const std::string link = WinePrefix() + "/dosdevices/com5";
-    std::filesystem::remove(link);
-    std::filesystem::create_symlink(slave, link);
+    ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5({"--seed", "11", "--tee", tee}));
 
     TWineMonitor monitor(*X, Dir);
     WriteFile(monitor.SettingsPath(),
@@ -253,6 +267,99 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     ASSERT_EQ(resaved.size(), saved.size() + 1) << "the file was not replaced";
     EXPECT_EQ(resaved.back(), "...gespeichert");
     EXPECT_TRUE(std::equal(saved.begin(), saved.end(), resaved.begin()));
+}
+
+// Enter presses the focused button, as on every Windows dialog, also when
+// the program moved the focus there: "Start" gives it to "Stop". "Ende",
+// disabled while reception runs, then ends the program.
+TEST_F(WineEndToEnd, EnterPressesTheButtonTheProgramGaveTheFocus) {
+    ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5());
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    monitor.Click(BtnStart);
+    Pause(1000);
+    monitor.Key("Return");
+    Pause(500);
+    monitor.Click(BtnEnde);
+    EXPECT_EQ(monitor.WaitEnd(10), 0) << "Enter did not stop reception";
+}
+
+// An arrow key in the port group chooses the next port (rad_comClick runs),
+// as on Windows dialogs and on Linux; "Ende" stores the choice.
+TEST_F(WineEndToEnd, ArrowKeysInThePortGroupChoose) {
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    monitor.Click(PortChoice(5));
+    monitor.Key("Down");
+    monitor.Key("Down");
+    monitor.Key("Up");
+    monitor.Click(BtnEnde);
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    const std::string stored = ReadFile(monitor.SettingsPath());
+    EXPECT_NE(stored.find("COM-Port=6\r\n"), std::string::npos) << stored;
+}
+
+// The prefix's screen resolution (LogPixels, which every wine program reads
+// as it starts) for as long as it lives; then the value it had.
+class TWineDpi {
+public:
+    TWineDpi(const TXSession& x, int dpi) : Env(x.Env()) {
+        Env.push_back("WINEDEBUG=-all");
+        const TProgramResult old = Reg({"query", Key, "/v", "LogPixels"});
+        const std::size_t at = old.Out.find("0x");
+        if (old.ExitCode == 0 && at != std::string::npos)
+            Old = std::to_string(std::stoi(old.Out.substr(at), nullptr, 16));
+        Set(std::to_string(dpi));
+    }
+    ~TWineDpi() {
+        if (Old.empty())
+            Reg({"delete", Key, "/v", "LogPixels", "/f"});
+        else
+            Set(Old);
+    }
+    TWineDpi(const TWineDpi&) = delete;
+    TWineDpi& operator=(const TWineDpi&) = delete;
+
+private:
+    TProgramResult Reg(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"/usr/bin/wine", "reg"});
+        return RunProgram(args, "", Env);
+    }
+    void Set(const std::string& dpi) const {
+        Reg({"add", Key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", dpi, "/f"});
+    }
+
+    static constexpr const char* Key = "HKCU\\Control Panel\\Desktop";
+    std::vector<std::string> Env;
+    std::string Old;
+};
+
+TPoint Scaled(TPoint p, int dpi) {
+    return {ScaledToDpi(p.X, dpi), ScaledToDpi(p.Y, dpi)};
+}
+
+// At 144 dots per inch (a laptop at 150 %) the window and its controls are
+// one and a half times as large as at 96, and the settings file keeps the
+// width in pixels at 96: a first start's "Ende" there stores the first-start
+// file, with the port chosen at Com9's place at that scale.
+TEST_F(WineEndToEnd, At144DpiTheWindowAndItsControlsAreOneAndAHalfTimesAsLarge) {
+    TWineMonitor monitor(*X, Dir);
+    monitor.Launch();
+    const TGeometry at96 = monitor.Inside();
+    X->X({X_CLOSE_WINDOW, monitor.WindowId});
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+
+    const TWineDpi dpi(*X, 144);
+    monitor.Launch();
+    const TGeometry at144 = monitor.Inside();
+    EXPECT_NEAR(at144.Width, at96.Width * 3 / 2, 4);
+    EXPECT_NEAR(at144.Height, at96.Height * 3 / 2, 4);
+    monitor.Click(Scaled(PortChoice(9), 144));
+    monitor.Click(Scaled(BtnEnde, 144));
+    ASSERT_EQ(monitor.WaitEnd(), 0);
+    std::string expected = FirstStartFile;
+    expected.replace(expected.find("COM-Port=5"), 10, "COM-Port=9");
+    EXPECT_EQ(ReadFile(monitor.SettingsPath()), expected);
 }
 
 } // namespace

@@ -37,7 +37,7 @@ std::vector<std::string> SplitLines(const std::string& text, const std::string& 
 // Xvfb runs with -noreset: by default an X server resets when its last
 // client leaves, and a client connecting during the reset is refused, which
 // happens between two tests when one monitor ends and the next starts.
-TXSession::TXSession() {
+TXSession::TXSession(const std::string& screen) {
     // A display number of our own, so parallel runs do not meet.
     for (int n = 90 + getpid() % 100, tries = 0; tries < 20; ++n, ++tries) {
         if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) ||
@@ -45,8 +45,8 @@ TXSession::TXSession() {
             continue;
         Display = ":" + std::to_string(n);
         Server = Spawn({"/bin/sh", "-c",
-                        "exec Xvfb \"$0\" -screen 0 1280x800x24 -nolisten tcp -noreset 2>\"$1\"",
-                        Display, "/tmp/fennox-xvfb" + Display.substr(1) + ".log"},
+                        "exec Xvfb \"$0\" -screen 0 \"$2\"x24 -nolisten tcp -noreset 2>\"$1\"",
+                        Display, "/tmp/fennox-xvfb" + Display.substr(1) + ".log", screen},
                        {}, false, true);
         for (int i = 0; i < 100; ++i) {
             Pause(50);

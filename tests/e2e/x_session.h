@@ -13,7 +13,8 @@ public:
     // Starts Xvfb on a free display number, and under it the window manager
     // named by FENNOX_E2E_WM ("openbox") when that is set, so the tests run
     // on a bare X server and on a desktop with frames; throws when it cannot.
-    TXSession();
+    // screen: its width x height in pixels.
+    explicit TXSession(const std::string& screen = "1280x800");
     ~TXSession();
     TXSession(const TXSession&) = delete;
     TXSession& operator=(const TXSession&) = delete;
