@@ -198,6 +198,16 @@ std::string TfrmMain::MaxText() const {
 void TfrmMain::AppendMonitorLine(std::string_view line) {
     Memo1.Lines.AppendLatin1(line);
 }
+TLogMark PacketLineMark(const TDecoderHost::TPacketFacts& facts) {
+    if (!facts.ChecksumOk)
+        return TLogMark::ChecksumError;
+    if (facts.PreambleOnes >= 0 && facts.PreambleOnes < CommandStationPreamble)
+        return TLogMark::ShortPreamble;
+    return TLogMark::None;
+}
+void TfrmMain::AppendPacketLine(std::string_view line, const TPacketFacts& facts) {
+    Memo1.Lines.AppendLatin1(line, PacketLineMark(facts));
+}
 void TfrmMain::AppendBitstreamLine(std::string_view line) {
     Memo2.Lines.AppendLatin1(line);
 }

@@ -20,6 +20,15 @@
 // The web page the picture opens: about the DCC standards.
 extern const char* const DccStandardsUrl;
 
+// The ones a command station must send before every packet (NMRA S-9.2);
+// decoders take ten, so a shorter preamble shows a weak or faulty booster
+// before the locomotives stop answering.
+constexpr int32_t CommandStationPreamble = 14;
+
+// The mark of a packet's Monitor log line: a wrong error byte first, then a
+// preamble known to be short.
+TLogMark PacketLineMark(const TDecoderHost::TPacketFacts& facts);
+
 // Bar colours of the input-queue gauge.
 constexpr TColorRef GaugeNavy = 0x800000;
 constexpr TColorRef GaugeRed = 0x0000FF;
@@ -44,6 +53,9 @@ public:
     std::string MinText() const override;
     std::string MaxText() const override;
     void AppendMonitorLine(std::string_view line) override;
+    // A packet's line is marked when its bytes are wrong or its preamble short.
+    bool WantsPacketFacts() const override { return true; }
+    void AppendPacketLine(std::string_view line, const TPacketFacts& facts) override;
     void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override;
     std::string_view TimeText() override;

@@ -338,3 +338,39 @@ TEST_F(Reception, RefusedAccessIsExplainedInThePortChoicesTooltip) {
     });
     EXPECT_EQ(status, 0);
 }
+
+TEST_F(Reception, BadPacketsAreMarkedWithTheirTextUnchanged) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\nZeige_Lokbefehle_S=1\r\n");
+    Window->btnStart.Click();
+    TStreamBuilder b;
+    b.DeviceInfo(118, 0, 'e');
+    b.Ones(20);
+    b.DccPacket({0xFF, 0x00}, 16);          // the first: its preamble may be cut short
+    b.DccPacket({0x03, 0x3F, 0x85}, 15);    // sound
+    b.Packet({0x03, 0x3F, 0x85, 0x00}, 15); // wrong error byte
+    b.DccPacket({0x03, 0x3F, 0x86}, 12);    // short preamble
+    b.Packet({0xFF, 0x00, 0xFE}, 9);        // both: the error byte wins
+    b.DccPacket({0xFF, 0x00}, 14);          // sound again
+    b.RawBytes(std::vector<uint8_t>(60, 0xFF));
+    Send(b.Take());
+    ASSERT_TRUE(TickUntil([&] { return Log().size() == 7; })) << Joined(Log());
+
+    const TLogStore& store = Window->Memo1.Lines.Store();
+    const TLogMark expected[] = {
+        TLogMark::None,          TLogMark::None,          TLogMark::None, TLogMark::ChecksumError,
+        TLogMark::ShortPreamble, TLogMark::ChecksumError, TLogMark::None};
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(store.Mark(i), expected[i]) << i << ": " << store.Line(i);
+    const TLines shown = Log();
+    EXPECT_EQ(shown[3], shown[2]) << "a marked line reads as the sound one";
+
+    // Saved and copied, marked lines are text like any other.
+    const std::string saved = Folder.Path + "/log.txt";
+    Window->SaveMonitorLog(saved);
+    Window->btn_clipboardClick();
+    std::string text;
+    for (const std::string& line : shown)
+        text += line + "\r\n";
+    EXPECT_EQ(ReadAll(saved), text);
+    EXPECT_EQ(Desktop.Clipboard + "\n", Joined(shown));
+}
