@@ -20,6 +20,8 @@ public:
 
     HWND Handle() const { return Window; }
     TLogModel& Model() { return View.Model(); }
+    // The window's own entries in the context menu.
+    void SetOwnerMenu(const TLogOwnerMenu* menu) { View.SetOwnerMenu(menu); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
