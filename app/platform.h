@@ -5,6 +5,7 @@
 
 #include "control_layout.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,3 +44,7 @@ public:
 protected:
     ~TPlatform() = default;
 };
+
+// Runs a handler of a window; a failure that escapes it goes to the error box
+// and ends only that handler.
+void RunGuarded(TPlatform& platform, const std::function<void()>& handler);
