@@ -1,6 +1,6 @@
+#include "reception_fixture.h"
 #include "stream_builder.h"
 #include "temp_folder.h"
-#include "window_fixture.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,33 +8,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A pseudo-terminal whose slave end the window opens as "COM5".
-struct Reception : WindowTest {
-    int Master = -1;
-    std::string SlavePath;
-
-    void SetUp() override {
-        int slave = -1;
-        char name[128];
-        ASSERT_EQ(openpty(&Master, &slave, name, nullptr, nullptr), 0);
-        close(slave);
-        SlavePath = name;
-    }
-    void TearDown() override {
-        Window.reset();
-        if (Master >= 0)
-            close(Master);
-        SetPortOverrides({});
-    }
-    void StartMapped(const std::string& settings = "") {
-        StartWithSettings("[Ports]\r\nCOM5=" + SlavePath + "\r\n" + settings);
-    }
-    void Send(const std::vector<uint8_t>& bytes) {
-        ASSERT_EQ(write(Master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    bool Stopped() const { return !Window->Timer1.Running(); }
-};
 
 // A second pseudo-terminal, for a second port choice.
 struct TSecondPort {
