@@ -25,7 +25,7 @@ const char* const KindMeanings[PacketKindCount] = {
     "Funktionen F61-F68",
     "Bin\xC3\xA4rzustand (kurz)",
     "Bin\xC3\xA4rzustand (lang)",
-    "Fahrstufe, Richtung, Funktionen",
+    "Fahrstufe und Funktionen",
     "Analogfunktion",
     "Mehrfachtraktion",
     "Dekodersteuerung",
@@ -37,10 +37,10 @@ const char* const KindMeanings[PacketKindCount] = {
     "Zubeh\xC3\xB6r-NOP (RailCom)",
     "Zubeh\xC3\xB6r-CV-Zugriff",
     "Programmiergleis (direkt)",
-    "Programmiergleis (Register, Seite)",
-    "Anmeldung (Adresse 254)",
+    "Programmiergleis (Seite)",
+    "Anmeldung (254)",
     "Daten\xC3\xBC"
-    "bertragung (Adresse 253)",
+    "bertragung (253)",
     "unbekannt",
 };
 

@@ -82,7 +82,7 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
         return TTableColumn{caption, width, false};
     };
     tblArten.SetColumns(
-        {left("Art", 118), left("Bedeutung", 130), right("Pakete", 58), right("Fehler", 48)});
+        {left("Art", 112), left("Bedeutung", 156), right("Pakete", 52), right("Fehler", 44)});
     tblLoks.SetColumns({left("Adresse", 90), right("Pakete", 62), right("Fehler", 52),
                         left("Fahrstufe", 70), left("Richtung", 76), left("Funktionen an", 170),
                         left("zuletzt", 66)});
@@ -91,7 +91,7 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
     tblVerlauf.SetColumns({left("Zeit", 92), left("Bytes", 130), left("Text", 300),
                            left("Pr\xC3\xBC"
                                 "fsumme",
-                                76)});
+                                84)});
     chtPraeambeln.SetEmptyText("noch keine Pakete");
 
     const auto guarded = [this](void (TfrmAnalyse::*handler)()) {
