@@ -78,13 +78,7 @@ std::string AddressText(const TPacketAddress& a) {
 }
 
 std::string SpeedInGerman(const TLocoState& s) {
-    if (!s.HasSpeed)
-        return "?";
-    if (s.Speed == 0)
-        return "Halt";
-    if (s.Speed < 0)
-        return "Nothalt";
-    return std::to_string(s.Speed) + "/" + std::to_string(s.SpeedSteps);
+    return SpeedText(s, "Halt", "Nothalt");
 }
 
 std::string DirectionInGerman(const TLocoState& s) {

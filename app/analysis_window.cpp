@@ -95,7 +95,7 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
     chtPraeambeln.SetEmptyText("noch keine Pakete");
 
     const auto guarded = [this](void (TfrmAnalyse::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+        return GuardedHandler(Platform, this, handler);
     };
     btnZuruecksetzen.OnClick = guarded(&TfrmAnalyse::btnZuruecksetzenClick);
     btnKopieren.OnClick = guarded(&TfrmAnalyse::btnKopierenClick);
@@ -107,10 +107,6 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
     Timer1.SetInterval(AnalysisRefreshMilliseconds);
     Timer1.Start();
     Refresh();
-}
-
-void TfrmAnalyse::Guarded(const std::function<void()>& handler) {
-    RunGuarded(Platform, handler);
 }
 
 void TfrmAnalyse::ArrangeControls() {
@@ -175,13 +171,19 @@ void TfrmAnalyse::btnKopierenClick() {
     Platform.SetClipboardText(JsonReport(Live.Stats(), InputName));
 }
 
-void TfrmAnalyse::btnBerichtClick() {
+bool TfrmAnalyse::AskForFile(const char* title, const char* extension, const char* kind,
+                             std::string& path) {
     TSaveDialogRequest request;
-    request.Title = "Bericht speichern";
-    request.DefaultExtension = "html";
-    request.Filter = {"HTML-Seite (*.html)", "*.html", "alle", "*.*"};
+    request.Title = title;
+    request.DefaultExtension = extension;
+    request.Filter = {std::string(kind) + " (*." + extension + ")", std::string("*.") + extension,
+                      "alle", "*.*"};
+    return Platform.ExecuteSaveDialog(request, path) && !path.empty();
+}
+
+void TfrmAnalyse::btnBerichtClick() {
     std::string path;
-    if (!Platform.ExecuteSaveDialog(request, path) || path.empty())
+    if (!AskForFile("Bericht speichern", "html", "HTML-Seite", path))
         return;
     const std::string page = HtmlReport(Live.Stats(), InputName);
     const std::string reason =
@@ -196,12 +198,8 @@ void TfrmAnalyse::btnAufzeichnenClick() {
         ShowRecordingState();
         return;
     }
-    TSaveDialogRequest request;
-    request.Title = "Rohdaten aufzeichnen";
-    request.DefaultExtension = "bin";
-    request.Filter = {"Rohdaten (*.bin)", "*.bin", "alle", "*.*"};
     std::string path;
-    if (!Platform.ExecuteSaveDialog(request, path) || path.empty())
+    if (!AskForFile("Rohdaten aufzeichnen", "bin", "Rohdaten", path))
         return;
     std::string reason;
     if (!Recording.Start(path, reason))
@@ -211,20 +209,21 @@ void TfrmAnalyse::btnAufzeichnenClick() {
 }
 
 void TfrmAnalyse::tblLoksSelect() {
-    const auto row = static_cast<std::size_t>(tblLoks.Selected());
-    if (row >= LocoAddresses.size())
-        return;
-    Live.Trace(LocoAddresses[row]);
-    tblZubehoer.Select(-1);
-    Refresh();
+    TraceChosenRow(tblLoks, LocoAddresses, tblZubehoer);
 }
 
 void TfrmAnalyse::tblZubehoerSelect() {
-    const auto row = static_cast<std::size_t>(tblZubehoer.Selected());
-    if (row >= AccessoryAddresses.size())
+    TraceChosenRow(tblZubehoer, AccessoryAddresses, tblLoks);
+}
+
+void TfrmAnalyse::TraceChosenRow(const TTable& table, const std::vector<TPacketAddress>& addresses,
+                                 TTable& other) {
+    const auto row = static_cast<std::size_t>(table.Selected());
+    if (row >= addresses.size())
         return;
-    Live.Trace(AccessoryAddresses[row]);
-    tblLoks.Select(-1);
+    Live.Trace(addresses[row]);
+    // One address is traced: the other table's choice goes.
+    other.Select(-1);
     Refresh();
 }
 
@@ -233,7 +232,7 @@ void TfrmAnalyse::Timer1Timer() {
     if (TimerBusy)
         return;
     const TFlagGuard busy(TimerBusy);
-    Guarded([this] {
+    RunGuarded(Platform, [this] {
         Recording.Pump(Clock());
         ShowRecordingState();
         if (!Recording.Open() && !Recording.Failure().empty() &&

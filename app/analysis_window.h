@@ -80,8 +80,11 @@ public:
 #undef FENNOX_ANALYSIS_MEMBER
 
 private:
-    void Guarded(const std::function<void()>& handler);
     void ShowRecordingState();
+    // The save dialog for a file of this kind; false when cancelled.
+    bool AskForFile(const char* title, const char* extension, const char* kind, std::string& path);
+    void TraceChosenRow(const TTable& table, const std::vector<TPacketAddress>& addresses,
+                        TTable& other);
 
     TPlatform& Platform;
     std::vector<TControl*> AllControls;

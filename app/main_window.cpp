@@ -106,7 +106,7 @@ void TfrmMain::BuildControls() {
 
 void TfrmMain::ConnectHandlers() {
     const auto guarded = [this](void (TfrmMain::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+        return GuardedHandler(Platform, this, handler);
     };
     btnCheck.OnClick = guarded(&TfrmMain::btnCheckClick);
     btnStart.OnClick = guarded(&TfrmMain::btnStartClick);

@@ -104,6 +104,20 @@ struct WineEndToEnd : ::testing::Test {
                       ::testing::UnitTest::GetInstance()->current_test_info()->name();
     TChild Sim;
     ~WineEndToEnd() override { Stop(Sim); }
+
+    // fennox-sim on a pseudo-terminal lent to wine as COM5, keeping what it
+    // sends in tee.
+    void StartSimOnCom5(const std::vector<std::string>& options, const std::string& tee) {
+        std::filesystem::create_directories(Dir);
+        std::vector<std::string> args = {FENNOX_SIM, "--pty", "--tee", tee};
+        args.insert(args.end(), options.begin(), options.end());
+        Sim = Spawn(args, {}, true);
+        const std::string slave = ReadLine(Sim.Stdout);
+        ASSERT_FALSE(slave.empty());
+        const std::string link = WinePrefix() + "/dosdevices/com5";
+        std::filesystem::remove(link);
+        std::filesystem::create_symlink(slave, link);
+    }
 };
 
 std::unique_ptr<TXSession> WineEndToEnd::X;
@@ -150,13 +164,7 @@ TEST_F(WineEndToEnd, EndeTwiceReplacesAnExistingFile) {
 
 TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
-    std::filesystem::create_directories(Dir);
-    Sim = Spawn({FENNOX_SIM, "--pty", "--seed", "11", "--tee", tee}, {}, true);
-    const std::string slave = ReadLine(Sim.Stdout);
-    ASSERT_FALSE(slave.empty());
-    const std::string link = WinePrefix() + "/dosdevices/com5";
-    std::filesystem::remove(link);
-    std::filesystem::create_symlink(slave, link);
+    ASSERT_NO_FATAL_FAILURE(StartSimOnCom5({"--seed", "11"}, tee));
 
     TWineMonitor monitor(*X, Dir);
     WriteFile(monitor.SettingsPath(),
@@ -233,13 +241,7 @@ TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
 // fennox-stats' figures for the bytes received, 20 seconds recorded.
 TEST_F(WineEndToEnd, AnalysisCopiesFennoxStatsFiguresAndRecordsTheRawBytes) {
     const std::string tee = Dir + "/sent.bin";
-    std::filesystem::create_directories(Dir);
-    Sim = Spawn({FENNOX_SIM, "--pty", "--seed", "5", "--errors", "1e-3", "--tee", tee}, {}, true);
-    const std::string slave = ReadLine(Sim.Stdout);
-    ASSERT_FALSE(slave.empty());
-    const std::string link = WinePrefix() + "/dosdevices/com5";
-    std::filesystem::remove(link);
-    std::filesystem::create_symlink(slave, link);
+    ASSERT_NO_FATAL_FAILURE(StartSimOnCom5({"--seed", "5", "--errors", "1e-3"}, tee));
 
     TWineMonitor monitor(*X, Dir);
     WriteFile(monitor.SettingsPath(),
