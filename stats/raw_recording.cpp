@@ -1,8 +1,24 @@
 #include "raw_recording.h"
 
+#include <chrono>
+#include <thread>
+
 TRawRecording::TRawRecording(TOpener opener) : Opener(std::move(opener)) {}
 
-TRawRecording::~TRawRecording() = default;
+TRawRecording::~TRawRecording() {
+    // A recording still running when the program ends keeps what it took:
+    // the program is ending, so here the disk may be waited for, a while.
+    Finish();
+    const auto start = std::chrono::steady_clock::now();
+    const auto now = [start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    while (Open() && now() < 10) {
+        Pump(now());
+        if (Open())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 bool TRawRecording::Start(const std::string& path, std::string& reason) {
     Close();

@@ -30,7 +30,8 @@ public:
     explicit TRawRecording(TOpener opener = CreateAsyncFile);
     TRawRecording(const TRawRecording&) = delete;
     TRawRecording& operator=(const TRawRecording&) = delete;
-    // Waits for a write still under way (only at the program's end).
+    // Writes what is held and closes the file, waiting for the disk up to
+    // ten seconds (only at the program's end).
     ~TRawRecording();
 
     // Creates or replaces the file and starts taking bytes; false, with the

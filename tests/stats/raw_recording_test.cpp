@@ -222,3 +222,19 @@ TEST(RawRecordingOnDisk, AFullDiskEndsTheRecordingWithTheSystemsReason) {
     EXPECT_EQ(reason, "No such file or directory");
 }
 #endif
+
+TEST(RawRecordingAtTheEnd, WhatIsHeldIsWrittenBeforeTheFileCloses) {
+    TScriptedFile::TShared file;
+    {
+        TRawRecording recording([&file](const std::string&, std::string&) {
+            return std::unique_ptr<TAsyncFile>(std::make_unique<TScriptedFile>(file));
+        });
+        std::string reason;
+        ASSERT_TRUE(recording.Start("x.bin", reason));
+        recording.Append(reinterpret_cast<const uint8_t*>("first"), 5);
+        recording.Pump(0);
+        recording.Append(reinterpret_cast<const uint8_t*>("held"), 4);
+    }
+    EXPECT_EQ(file.Contents, "firstheld");
+    EXPECT_TRUE(file.Closed);
+}
