@@ -188,8 +188,8 @@ TAddressRows LocoRows(const TLiveStats& live) {
         if (!SeenIntact(c))
             continue;
         r.Rows.push_back({AddressText(address), Count(c.Packets), Count(c.ChecksumErrors),
-                          SpeedInGerman(state), DirectionInGerman(state), FunctionsText(state),
-                          LastSeen(live, address)});
+                          SpeedInGerman(state), DirectionInGerman(state), LastSeen(live, address),
+                          FunctionsText(state)});
         r.Addresses.push_back(address);
     }
     return r;

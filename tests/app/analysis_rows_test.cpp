@@ -66,7 +66,7 @@ TEST(AnalysisRows, TablesListWhatFennoxStatsListsAndTheChartMarksShortPreambles)
     const TAddressRows locos = LocoRows(live);
     ASSERT_EQ(locos.Rows.size(), 1u);
     EXPECT_EQ(locos.Rows[0],
-              (TTable::TRow{"3 (kurz)", "1", "0", "4/126", "vorw\xC3\xA4rts", "?", "07:00:00"}));
+              (TTable::TRow{"3 (kurz)", "1", "0", "4/126", "vorw\xC3\xA4rts", "07:00:00", "?"}));
     const TAddressRows outputs = AccessoryRows(live);
     ASSERT_EQ(outputs.Rows.size(), 1u);
     EXPECT_EQ(outputs.Addresses[0], (TPacketAddress{TAddressSpace::Accessory, 1}));

@@ -65,7 +65,7 @@ TEST_F(QtAnalysisTest, TablesShowTheModelsRowsAndTheUsersChoiceReachesIt) {
     auto* table = Shown<QTableView>(Form->tblLoks);
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->model()->columnCount(), 7);
-    EXPECT_EQ(table->model()->headerData(5, Qt::Horizontal).toString(), "Funktionen an");
+    EXPECT_EQ(table->model()->headerData(6, Qt::Horizontal).toString(), "Funktionen an");
     EXPECT_EQ(table->columnWidth(0), 90);
     Form->tblLoks.SetRows({{"3 (kurz)", "12", "0"}, {"8813 (lang)", "7", "1"}});
     EXPECT_EQ(table->model()->rowCount(), 2);
