@@ -82,12 +82,12 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
         return TTableColumn{caption, width, false};
     };
     tblArten.SetColumns(
-        {left("Art", 112), left("Bedeutung", 150), right("Pakete", 52), right("Fehler", 44)});
+        {left("Art", 104), left("Bedeutung", 146), right("Pakete", 52), right("Fehler", 44)});
     // The functions last: their list may be long, and the last column takes
     // what the table leaves.
     tblLoks.SetColumns({left("Adresse", 90), right("Pakete", 62), right("Fehler", 52),
                         left("Fahrstufe", 70), left("Richtung", 76), left("zuletzt", 66),
-                        left("Funktionen an", 300)});
+                        left("Funktionen an", 200)});
     tblZubehoer.SetColumns({left("Ausgang", 90), right("Pakete", 62), right("Fehler", 52),
                             left("Zustand", 80), left("zuletzt", 66)});
     tblVerlauf.SetColumns({left("Zeit", 92), left("Bytes", 130), left("Text", 300),
