@@ -82,7 +82,7 @@ TfrmAnalyse::TfrmAnalyse(TPlatform& platform) : TForm("frmAnalyse"), Platform(pl
         return TTableColumn{caption, width, false};
     };
     tblArten.SetColumns(
-        {left("Art", 104), left("Bedeutung", 146), right("Pakete", 52), right("Fehler", 44)});
+        {left("Art", 104), left("Bedeutung", 140), right("Pakete", 52), right("Fehler", 50)});
     // The functions last: their list may be long, and the last column takes
     // what the table leaves.
     tblLoks.SetColumns({left("Adresse", 90), right("Pakete", 62), right("Fehler", 52),
