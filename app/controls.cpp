@@ -180,3 +180,68 @@ void TForm::SetFocus(TControl& control) {
     FocusedControl = &control;
     Changed(TChange::Focus);
 }
+
+void TTable::SetColumns(std::vector<TTableColumn> columns) {
+    ColumnList = std::move(columns);
+    Changed(TChange::Columns);
+}
+
+const std::string& TTable::Cell(std::size_t row, std::size_t column) const {
+    static const std::string none;
+    const TRow& r = RowList[row];
+    return column < r.size() ? r[column] : none;
+}
+
+void TTable::SetRows(std::vector<TRow> rows) {
+    if (rows == RowList)
+        return;
+    RowList = std::move(rows);
+    Changed(TChange::Rows);
+    if (SelectedRow >= static_cast<int>(RowList.size()))
+        Select(-1);
+}
+
+void TTable::Select(int row) {
+    row = row < 0 || row >= static_cast<int>(RowList.size()) ? -1 : row;
+    if (row == SelectedRow)
+        return;
+    SelectedRow = row;
+    Changed(TChange::Selection);
+    if (OnSelect)
+        OnSelect();
+}
+
+void TBarChart::SetBars(std::vector<TBar> bars) {
+    if (bars == BarList)
+        return;
+    BarList = std::move(bars);
+    Changed(TChange::Rows);
+}
+
+void TForm::Show() {
+    SetVisible(true);
+    Changed(TChange::Raised);
+}
+
+void TForm::SetClientSize(int width, int height) {
+    if (width == ClientW && height == ClientH)
+        return;
+    ClientW = width;
+    ClientH = height;
+    if (OnResize)
+        OnResize();
+}
+
+void TForm::SetFunctionKey(int n, std::function<void()> action) {
+    FunctionKeys.emplace_back(n, std::move(action));
+}
+
+bool TForm::FunctionKey(int n) {
+    for (const auto& [key, action] : FunctionKeys) {
+        if (key == n) {
+            action();
+            return true;
+        }
+    }
+    return false;
+}

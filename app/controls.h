@@ -10,6 +10,7 @@
 
 #include "control_layout.h"
 #include "log_model.h"
+#include "log_view.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,17 +42,22 @@ enum class TChange {
     Geometry,
     Checked,
     Text,
-    Gauge,   // range, position or bar colour
-    Timer,   // interval or running
-    MinSize, // the window's minimum size
-    Focus,   // the window's input focus moved
+    Gauge,     // range, position or bar colour
+    Timer,     // interval or running
+    MinSize,   // the window's minimum size
+    Focus,     // the window's input focus moved
+    Columns,   // a table's columns
+    Rows,      // a table's rows, a chart's bars
+    Selection, // the row chosen in a table
+    Raised,    // a window brought to the front (shown if it was hidden)
 };
 
 // The changes that together make up a control's state: a front end that
 // builds its native control mirrors each of them once.
 inline constexpr TChange EveryStateChange[] = {
-    TChange::Geometry, TChange::Caption, TChange::Hint,    TChange::Checked, TChange::Text,
-    TChange::Gauge,    TChange::Timer,   TChange::Visible, TChange::Enabled};
+    TChange::Geometry, TChange::Caption,   TChange::Hint,    TChange::Checked,
+    TChange::Text,     TChange::Gauge,     TChange::Timer,   TChange::Columns,
+    TChange::Rows,     TChange::Selection, TChange::Visible, TChange::Enabled};
 
 // What a control is, for the front end that shows it natively.
 enum class TControlKind {
@@ -68,6 +74,8 @@ enum class TControlKind {
     Memo,     // one of the logs
     Splitter, // the handle between the logs
     Timer,
+    Table,    // rows of text cells under column headings; one row may be chosen
+    BarChart, // bars with a label each, painted as bar_chart.h decides
 };
 
 // How a control's text is drawn.
@@ -236,11 +244,89 @@ private:
     bool IsRunning = false;
 };
 
+// A table of text cells (UTF-8) under column headings: the front end shows
+// the rows in a list that scrolls; the user chooses one row.
+struct TTableColumn {
+    std::string Caption;
+    int Width = 0;
+    bool RightAligned = false;
+};
+class TTable : public TControl {
+public:
+    using TControl::TControl;
+    using TRow = std::vector<std::string>;
+    const std::vector<TTableColumn>& Columns() const { return ColumnList; }
+    void SetColumns(std::vector<TTableColumn> columns);
+    std::size_t RowCount() const { return RowList.size(); }
+    // Empty past the end of a row.
+    const std::string& Cell(std::size_t row, std::size_t column) const;
+    // Shown only when they differ from the rows there are. A chosen row
+    // past the new end is given up.
+    void SetRows(std::vector<TRow> rows);
+    // The chosen row, -1 for none.
+    int Selected() const { return SelectedRow; }
+    // The program's choice or the user's: OnSelect runs when it changes.
+    void Select(int row);
+    std::function<void()> OnSelect;
+
+private:
+    std::vector<TTableColumn> ColumnList;
+    std::vector<TRow> RowList;
+    int SelectedRow = -1;
+};
+
+// Bars side by side, each with a label under it; a marked bar is drawn in
+// the colour of a warning.
+struct TBar {
+    std::string Label;
+    uint64_t Value = 0;
+    bool Marked = false;
+    bool operator==(const TBar& o) const {
+        return Label == o.Label && Value == o.Value && Marked == o.Marked;
+    }
+};
+class TBarChart : public TControl {
+public:
+    using TControl::TControl;
+    const std::vector<TBar>& Bars() const { return BarList; }
+    // Shown only when they differ from the bars there are.
+    void SetBars(std::vector<TBar> bars);
+    // What it shows without bars.
+    const std::string& EmptyText() const { return Empty; }
+    void SetEmptyText(const std::string& text) { Empty = text; }
+
+private:
+    std::vector<TBar> BarList;
+    std::string Empty;
+};
+
 // The top-level window: caption, outer rectangle and minimum size, and the
 // input focus.
 class TForm : public TControl {
 public:
     explicit TForm(const char* name) : TControl(name, TControlKind::Form) {}
+
+    // Shows the window (a second one comes and goes; the first is shown
+    // by the program's start) and brings it to the front.
+    void Show();
+    // The close box hides it, rather than closing it for good.
+    bool HidesOnClose() const { return HideOnClose; }
+    void SetHidesOnClose(bool hides) { HideOnClose = hides; }
+    // Set when the program asks to close the window for good ("Ende").
+    std::function<void()> OnClose;
+
+    // The inside of the window, as the desktop gave it; OnResize runs when
+    // it changes.
+    int ClientWidth() const { return ClientW; }
+    int ClientHeight() const { return ClientH; }
+    void SetClientSize(int width, int height);
+    std::function<void()> OnResize;
+
+    // What a function key (1 for F1 ... 12) does anywhere in the window;
+    // FunctionKey runs it and says whether the key had a use.
+    void SetFunctionKey(int n, std::function<void()> action);
+    bool FunctionKey(int n);
+
     int MinWidth() const { return MinW; }
     int MinHeight() const { return MinH; }
     // Also raises the window's size to the new minimum.
@@ -254,6 +340,9 @@ public:
 private:
     int MinW = 0, MinH = 0;
     TControl* FocusedControl = nullptr;
+    bool HideOnClose = false;
+    int ClientW = 0, ClientH = 0;
+    std::vector<std::pair<int, std::function<void()>>> FunctionKeys;
 };
 
 // A multi-line text field: one of the two logs.
@@ -261,6 +350,9 @@ class TMemo : public TControl {
 public:
     using TControl::TControl;
     TLogModel Lines;
+    // The window's entries in the log's context menu, for the line it was
+    // opened on; none when empty.
+    TLogOwnerMenu Menu;
 };
 
 // The model class of each kind of control.
@@ -273,3 +365,5 @@ template <> struct TControlClass<TControlKind::Edit> { using Type = TEdit; };
 template <> struct TControlClass<TControlKind::ProgressBar> { using Type = TProgressBar; };
 template <> struct TControlClass<TControlKind::Memo> { using Type = TMemo; };
 template <> struct TControlClass<TControlKind::Timer> { using Type = TTimer; };
+template <> struct TControlClass<TControlKind::Table> { using Type = TTable; };
+template <> struct TControlClass<TControlKind::BarChart> { using Type = TBarChart; };

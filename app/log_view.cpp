@@ -347,14 +347,33 @@ void TLogView::ScrollBar(TLogScroll action, size_t row) {
 }
 
 std::vector<TLogMenuItem> TLogView::ContextMenu() const {
+    return MenuFor(Log.CaretPos().Line);
+}
+
+std::vector<TLogMenuItem> TLogView::ContextMenuAt(double x, double y) const {
+    // Below the last row the menu is on no line.
+    const double row =
+        std::floor((y - Top) / Log.Metrics().RowHeight) + static_cast<double>(Log.TopRow());
+    const bool onText = row >= 0 && row < static_cast<double>(Log.TotalRows());
+    return MenuFor(onText ? PosAt(x, y).Line : Log.LineCount());
+}
+
+std::vector<TLogMenuItem> TLogView::MenuFor(size_t line) const {
     const bool selected = Log.HasSelection();
-    return {
+    std::vector<TLogMenuItem> menu = {
         {TLogCommand::Cut, "&Ausschneiden", "Strg+X", selected, false},
         {TLogCommand::Copy, "&Kopieren", "Strg+C", selected, false},
         {TLogCommand::Paste, "&Einf\xC3\xBCgen", "Strg+V", !Surface.ClipboardText().empty(), false},
         {TLogCommand::Delete, "&L\xC3\xB6schen", "", selected, false},
         {TLogCommand::SelectAll, "Alles &markieren", "Strg+A", Log.LineCount() > 0, true},
     };
+    OwnerItems =
+        OwnerMenu != nullptr && *OwnerMenu ? (*OwnerMenu)(line) : std::vector<TLogOwnerItem>{};
+    for (size_t i = 0; i < OwnerItems.size(); ++i)
+        menu.push_back(
+            {static_cast<TLogCommand>(static_cast<int>(TLogCommand::Owner) + static_cast<int>(i)),
+             OwnerItems[i].Caption.c_str(), OwnerItems[i].Shortcut.c_str(), true, i == 0});
+    return menu;
 }
 
 void TLogView::Run(TLogCommand command) {
@@ -375,6 +394,15 @@ void TLogView::Run(TLogCommand command) {
     case TLogCommand::SelectAll:
         Log.SelectAll();
         break;
+    default: {
+        const auto i =
+            static_cast<size_t>(static_cast<int>(command) - static_cast<int>(TLogCommand::Owner));
+        if (i < OwnerItems.size() && OwnerItems[i].Run) {
+            const std::function<void()> run = OwnerItems[i].Run;
+            run();
+        }
+        break;
+    }
     }
 }
 

@@ -10,7 +10,7 @@
 #include "long_job.h"
 
 #include <cstdint>
-
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,7 +97,9 @@ struct TLogKeyMods {
     bool Alt = false;
 };
 
-enum class TLogCommand { Cut, Copy, Paste, Delete, SelectAll };
+// Owner is the first of the entries the log's owner adds (TLogOwnerMenu);
+// the next ones follow it: Owner + 1, ...
+enum class TLogCommand { Cut, Copy, Paste, Delete, SelectAll, Owner };
 
 // What the user does with the scroll bar.
 enum class TLogScroll { LineUp, LineDown, PageUp, PageDown, To, Top, Bottom };
@@ -110,6 +112,16 @@ struct TLogMenuItem {
     bool Enabled;
     bool SeparatorBefore;
 };
+
+// An entry the log's owner (the window) adds below the editing ones.
+struct TLogOwnerItem {
+    std::string Caption;  // UTF-8, '&' before the access key
+    std::string Shortcut; // as the menu shows it, or ""
+    std::function<void()> Run;
+};
+// The owner's entries for the line the menu was opened on (the model's
+// LineCount() when it was opened below the last line).
+using TLogOwnerMenu = std::function<std::vector<TLogOwnerItem>(size_t line)>;
 
 // The caret's rectangle in the view.
 struct TLogCaretBox {
@@ -175,7 +187,13 @@ public:
     // The scroll bar moved; row is the first row for To.
     void ScrollBar(TLogScroll action, size_t row = 0);
 
+    // The context menu: the editing entries, then the owner's (whose menu
+    // must outlive the view; nullptr for none) for the caret's line, or for
+    // the line at view coordinates x, y when the mouse opened it.
+    void SetOwnerMenu(const TLogOwnerMenu* menu) { OwnerMenu = menu; }
     std::vector<TLogMenuItem> ContextMenu() const;
+    std::vector<TLogMenuItem> ContextMenuAt(double x, double y) const;
+    // An entry of the last menu asked for.
     void Run(TLogCommand command);
 
     void Copy();
@@ -196,6 +214,7 @@ private:
     void Pending();
     // The text selected, or the one word painted in one ink.
     void PaintRow(TLogCanvas& canvas, const TLogRowView& row, double y);
+    std::vector<TLogMenuItem> MenuFor(size_t line) const;
 
     TLogModel& Log;
     TLogSurface& Surface;
@@ -225,4 +244,7 @@ private:
     bool DragTimerRunning = false;
     double DragX = 0;
     double DragY = 0;
+    const TLogOwnerMenu* OwnerMenu = nullptr;
+    // The owner's entries of the last menu, for Run.
+    mutable std::vector<TLogOwnerItem> OwnerItems;
 };

@@ -15,7 +15,8 @@ const char* const DccStandardsUrl =
     "https://www.nmra.org/index-nmra-standards-and-recommended-practices";
 
 TfrmMain::TfrmMain(TPlatform& platform)
-    : TForm("frmMain"), StreamDecoder(*this), Platform(platform), SettingsFile(), SettingsFolder() {
+    : TForm("frmMain"), StreamDecoder(*this), Platform(platform), frmAnalyse(platform),
+      SettingsFile(), SettingsFolder() {
     const TSettingsPlace place = ChooseSettingsPlace(platform.ProgramPath());
     SettingsFile = place.Path;
     SettingsFolder = place.UserFolder;
@@ -105,7 +106,7 @@ void TfrmMain::BuildControls() {
 
 void TfrmMain::ConnectHandlers() {
     const auto guarded = [this](void (TfrmMain::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+        return GuardedHandler(Platform, this, handler);
     };
     btnCheck.OnClick = guarded(&TfrmMain::btnCheckClick);
     btnStart.OnClick = guarded(&TfrmMain::btnStartClick);
@@ -124,6 +125,10 @@ void TfrmMain::ConnectHandlers() {
     cbx_bitstream.OnClick = guarded(&TfrmMain::cbx_bitstreamClick);
     edt_min.OnChange = guarded(&TfrmMain::edt_minChange);
     edt_max.OnChange = guarded(&TfrmMain::edt_maxChange);
+    // The analysis window: F2 anywhere in the window, and the Monitor log's
+    // context menu.
+    SetFunctionKey(2, guarded(&TfrmMain::OpenAnalysis));
+    Memo1.Menu = [this](std::size_t line) { return Memo1MenuItems(line); };
 
     TComLinkHook hook;
     hook.ShowErrorBox = [this](const std::string& caption, const std::string& text) {
@@ -136,14 +141,46 @@ void TfrmMain::ConnectHandlers() {
     SetComLinkHook(hook);
 }
 
-void TfrmMain::Guarded(const std::function<void()>& handler) {
+void RunGuarded(TPlatform& platform, const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        Platform.ShowErrorBox(e.what());
+        platform.ShowErrorBox(e.what());
     } catch (...) {
-        Platform.ShowErrorBox("Unbekannter Fehler");
+        platform.ShowErrorBox("Unbekannter Fehler");
     }
+}
+
+void TfrmMain::Guarded(const std::function<void()>& handler) {
+    RunGuarded(Platform, handler);
+}
+
+void TfrmMain::OpenAnalysis() {
+    // The first time beside the main window.
+    if (!frmAnalyse.Visible() && !AnalysisShownBefore) {
+        const TRect& main = Geometry();
+        frmAnalyse.Move(main.Left + 60, main.Top + 40);
+    }
+    AnalysisShownBefore = true;
+    frmAnalyse.Open();
+}
+
+std::vector<TLogOwnerItem> TfrmMain::Memo1MenuItems(std::size_t line) {
+    std::vector<TLogOwnerItem> items;
+    items.push_back(
+        {"&Analyse\xE2\x80\xA6", "F2", [this] { Guarded([this] { OpenAnalysis(); }); }});
+    if (line < Memo1.Lines.LineCount()) {
+        const TLineAddress address = AddressOfMonitorLine(Memo1.Lines.Store().Line(line));
+        if (address.Kind != TLineAddress::None)
+            items.push_back({"Adresse &verfolgen", "", [this, address] {
+                                 Guarded([this, address] {
+                                     if (!frmAnalyse.Visible())
+                                         OpenAnalysis();
+                                     frmAnalyse.TraceLineAddress(address);
+                                 });
+                             }});
+    }
+    return items;
 }
 
 void TfrmMain::ArrangeControls() {
@@ -197,6 +234,16 @@ std::string TfrmMain::MaxText() const {
 }
 void TfrmMain::AppendMonitorLine(std::string_view line) {
     Memo1.Lines.AppendLatin1(line);
+}
+TLogMark PacketLineMark(const TDecoderHost::TPacketFacts& facts) {
+    if (!facts.ChecksumOk)
+        return TLogMark::ChecksumError;
+    if (facts.PreambleOnes >= 0 && facts.PreambleOnes < CommandStationPreamble)
+        return TLogMark::ShortPreamble;
+    return TLogMark::None;
+}
+void TfrmMain::AppendPacketLine(std::string_view line, const TPacketFacts& facts) {
+    Memo1.Lines.AppendLatin1(line, PacketLineMark(facts));
 }
 void TfrmMain::AppendBitstreamLine(std::string_view line) {
     Memo2.Lines.AppendLatin1(line);

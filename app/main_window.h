@@ -5,6 +5,7 @@
 // come through TPlatform. The window is also the decoder's host.
 #pragma once
 
+#include "analysis_window.h"
 #include "com_link.h"
 #include "control_defs.h"
 #include "decoder_host.h"
@@ -19,6 +20,10 @@
 
 // The web page the picture opens: about the DCC standards.
 extern const char* const DccStandardsUrl;
+
+// The mark of a packet's Monitor log line: a wrong error byte first, then a
+// preamble known to be short.
+TLogMark PacketLineMark(const TDecoderHost::TPacketFacts& facts);
 
 // Bar colours of the input-queue gauge.
 constexpr TColorRef GaugeNavy = 0x800000;
@@ -44,6 +49,9 @@ public:
     std::string MinText() const override;
     std::string MaxText() const override;
     void AppendMonitorLine(std::string_view line) override;
+    // A packet's line is marked when its bytes are wrong or its preamble short.
+    bool WantsPacketFacts() const override { return true; }
+    void AppendPacketLine(std::string_view line, const TPacketFacts& facts) override;
     void AppendBitstreamLine(std::string_view line) override;
     void SetVersionText(const std::string& text) override;
     std::string_view TimeText() override;
@@ -69,6 +77,10 @@ public:
     void edt_minChange();
     void edt_maxChange();
 
+    // The analysis window, in front (F2, "Analyse…" in the Monitor log's
+    // menu).
+    void OpenAnalysis();
+
     // Writes the Monitor log's lines to a file: UTF-8 (or the 8-bit code page
     // where the desktop's files are in it), CR LF after each line,
     // through a temporary file, so a failure never leaves half a log in
@@ -79,9 +91,8 @@ public:
     void SetGauge(int position);
 
     // Set when "Ende" has stored the settings: the front end closes the
-    // window and the program ends.
+    // window (OnClose) and the program ends.
     bool CloseRequested() const { return Closing; }
-    std::function<void()> OnClose;
 
     // Every control, for a front end that mirrors them all.
     const std::vector<TControl*>& Controls() const { return AllControls; }
@@ -104,6 +115,8 @@ public:
     TComLink ComLink;
 
     TPlatform& Platform;
+    // The second window: the analysis of what this one receives.
+    TfrmAnalyse frmAnalyse;
 
 private:
     void BuildControls();
@@ -124,6 +137,8 @@ private:
     // Closes the port opened at Start, if one is open.
     void ReleaseReceptionPort();
     int32_t TickReadSize() const;
+    // The window's entries in the Monitor log's context menu.
+    std::vector<TLogOwnerItem> Memo1MenuItems(std::size_t line);
 
     std::vector<TControl*> AllControls;
     // The check box of each display switch, by TSwitch.
@@ -152,4 +167,5 @@ private:
     // True while Start or the port search runs, boxes included.
     bool PortBusy = false;
     bool Closing = false;
+    bool AnalysisShownBefore = false;
 };

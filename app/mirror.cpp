@@ -69,6 +69,10 @@ void TMirror::ShowForm(TChange what) {
         if (Form.Focused() != nullptr)
             Native.ShowFocus(*Form.Focused());
         break;
+    case TChange::Visible:
+    case TChange::Raised:
+        Native.ShowVisible(Form, Form.Visible());
+        break;
     default:
         break;
     }
@@ -113,6 +117,20 @@ void TMirror::Show(TControl& c, TChange what) {
     case TControlKind::Panel:
     case TControlKind::Form:
         return;
+    case TControlKind::Table: {
+        auto& table = static_cast<TTable&>(c);
+        if (what == TChange::Columns)
+            Native.ShowColumns(table);
+        else if (what == TChange::Rows)
+            Native.ShowRows(table);
+        else if (what == TChange::Selection)
+            Native.ShowSelection(table);
+        break;
+    }
+    case TControlKind::BarChart:
+        if (what == TChange::Rows)
+            Native.ShowChart(static_cast<TBarChart&>(c));
+        break;
     default:
         break;
     }
@@ -130,7 +148,8 @@ void TMirror::Show(TControl& c, TChange what) {
         break;
     case TChange::Caption:
         if (c.Kind() == TControlKind::Edit || c.Kind() == TControlKind::Picture ||
-            c.Kind() == TControlKind::ProgressBar)
+            c.Kind() == TControlKind::ProgressBar || c.Kind() == TControlKind::Table ||
+            c.Kind() == TControlKind::BarChart)
             break;
         Native.ShowText(c, c.Caption());
         if (fitToText)
@@ -192,6 +211,27 @@ void TMirror::Toggled(TControl& control, bool checked) {
 void TMirror::Edited(TControl& control, const std::string& text) {
     if (!IsApplying && control.Kind() == TControlKind::Edit)
         static_cast<TEdit&>(control).SetText(text);
+}
+
+void TMirror::RowChosen(TControl& table, int row) {
+    if (!IsApplying && table.Kind() == TControlKind::Table)
+        static_cast<TTable&>(table).Select(row);
+}
+
+bool TMirror::FunctionKey(int n) {
+    return Form.FunctionKey(n);
+}
+
+bool TMirror::CloseBox() {
+    if (!Form.HidesOnClose())
+        return true;
+    Form.SetVisible(false);
+    return false;
+}
+
+void TMirror::ClientResized(int width, int height) {
+    // Not an echo to ignore: the layout follows the inside, whoever sized it.
+    Form.SetClientSize(width, height);
 }
 
 void TMirror::ShowWindowAgain() {

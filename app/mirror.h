@@ -42,12 +42,20 @@ public:
     virtual void ShowHint(TControl& c, const std::string& hint) = 0;
     virtual void ShowGauge(TProgressBar& bar) = 0;
     virtual void ShowTimer(TTimer& timer) = 0;
+    // A table's columns, its rows (the count and every cell may have
+    // changed; the list keeps its scroll position), the row chosen.
+    virtual void ShowColumns(TTable& table) = 0;
+    virtual void ShowRows(TTable& table) = 0;
+    virtual void ShowSelection(TTable& table) = 0;
+    // A chart's bars changed: paint it again (bar_chart.h).
+    virtual void ShowChart(TBarChart& chart) = 0;
     // Draws c beneath its siblings (a group box under the controls laid on
     // its frame).
     virtual void SendToBack(TControl& c) = 0;
 
     // The window: its title, its outer rectangle on the screen (frame
-    // included), its minimum outer size, the control with the focus.
+    // included), its minimum outer size, the control with the focus. For
+    // the window, ShowVisible shows (and brings to the front) or hides it.
     virtual void ShowTitle(const std::string& title) = 0;
     virtual void ShowWindowRect(const TRect& outer) = 0;
     virtual void ShowMinSize(int width, int height) = 0;
@@ -84,6 +92,16 @@ public:
     void Clicked(TControl& control);
     void Toggled(TControl& control, bool checked);
     void Edited(TControl& control, const std::string& text);
+    // The user chose a row of a table (-1: none).
+    void RowChosen(TControl& table, int row);
+    // A function key (1 for F1 ... 12) pressed in the window; whether it
+    // had a use there.
+    bool FunctionKey(int n);
+    // The close box: true when the window closes for good (the front end
+    // lets it), false when the model has hidden it instead.
+    bool CloseBox();
+    // The window's inside has this size now, whoever changed it.
+    void ClientResized(int width, int height);
     // The user moved or resized the window (outer rectangle). The native
     // window keeps the size it was given; only a size below the minimum is
     // shown again.

@@ -6,6 +6,7 @@
 #include "control_layout.h"
 #include "long_job.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,3 +45,16 @@ public:
 protected:
     ~TPlatform() = default;
 };
+
+// Runs a handler of a window; a failure that escapes it goes to the error box
+// and ends only that handler.
+void RunGuarded(TPlatform& platform, const std::function<void()>& handler);
+
+// A window's handler as a control's OnClick or OnSelect: run guarded.
+template <typename TWindow>
+std::function<void()> GuardedHandler(TPlatform& platform, TWindow* window,
+                                     void (TWindow::*handler)()) {
+    return [&platform, window, handler] {
+        RunGuarded(platform, [window, handler] { (window->*handler)(); });
+    };
+}

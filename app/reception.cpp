@@ -103,6 +103,7 @@ void TfrmMain::btnStartClick() {
         ComLink.SetReadTimeouts(port);
         AppendMonitorLine(com + " ge\xF6"
                                 "ffnet");
+        frmAnalyse.ReceptionStarted(com);
     } catch (...) {
         // Our own exclusive handle would make every later Start fail, so a
         // port opened before the failure is closed again.
@@ -134,6 +135,7 @@ void TfrmMain::rad_comClick() {
 }
 
 void TfrmMain::ReleaseReceptionPort() {
+    frmAnalyse.ReceptionEnded();
     const THandle port = ReceptionPort;
     ReceptionPort = INVALID_HANDLE_VALUE;
     ++ReceptionRun;
@@ -252,6 +254,7 @@ void TfrmMain::Timer1Timer() {
         if (run != ReceptionRun)
             return;
 
+        frmAnalyse.Received(buffer, static_cast<std::size_t>(std::max(n, 0)));
         CollectBytes(StreamDecoder, Rx, buffer, static_cast<std::size_t>(std::max(n, 0)));
 
         // A failed query leaves the count at 0, and the gauge shows that.

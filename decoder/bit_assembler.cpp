@@ -54,6 +54,8 @@ void TStreamDecoder::AssembleBit(char c) {
 void TStreamDecoder::StartPacket() {
     // The ones since the last packet's end bit, for the observer.
     PreambleOnes = std::min(OnesCount, static_cast<int32_t>(GapText.size()));
+    PreambleWhole = StartedSinceReset;
+    StartedSinceReset = true;
     ShowBitstreamLine(BitstreamText);
     BitstreamText.clear();
     ShowGap();

@@ -62,6 +62,23 @@ public:
     // line copies it, one that writes it out needs no copy at all.
     virtual void AppendMonitorLine(std::string_view line) = 0;
     virtual void AppendBitstreamLine(std::string_view line) = 0;
+
+    // What the line of a DCC packet does not show: whether the packet's
+    // bytes, error byte included, XOR to 0, and the ones between the last
+    // packet's end bit and its start bit (-1 for the first packet after a
+    // start of reception, whose preamble may have begun before it).
+    struct TPacketFacts {
+        bool ChecksumOk;
+        int32_t PreambleOnes;
+    };
+    // A host that shows these facts beside the lines (the window marks
+    // them) says so; the decoder asks once, when it is made, and then hands
+    // every packet's line to AppendPacketLine. For other hosts nothing is
+    // worked out and the line goes to AppendMonitorLine as ever.
+    virtual bool WantsPacketFacts() const { return false; }
+    virtual void AppendPacketLine(std::string_view line, const TPacketFacts&) {
+        AppendMonitorLine(line);
+    }
     virtual void SetVersionText(const std::string& text) = 0;
 
     // The current local time as "hh:nn:ss:zzz", valid until the next call.

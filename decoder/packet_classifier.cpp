@@ -224,6 +224,15 @@ void TStreamDecoder::DecodePacket(std::string_view packet, int n) {
     }
 
     line.Finish();
-    if (!Composed.Empty() && !hold)
-        Host.AppendMonitorLine(std::string_view(Composed.Data(), Composed.Size()));
+    if (Composed.Empty() || hold)
+        return;
+    const std::string_view text(Composed.Data(), Composed.Size());
+    if (!PacketFacts) {
+        Host.AppendMonitorLine(text);
+        return;
+    }
+    uint8_t sum = 0;
+    for (int k = 0; k < n; ++k)
+        sum ^= b[k];
+    Host.AppendPacketLine(text, {sum == 0, PreambleWhole ? PreambleOnes : -1});
 }

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-TStreamDecoder::TStreamDecoder(TDecoderHost& host) : Host(host), Switches(host.CheckedStates()) {
+TStreamDecoder::TStreamDecoder(TDecoderHost& host)
+    : Host(host), Switches(host.CheckedStates()), PacketFacts(host.WantsPacketFacts()) {
     for (int v = 0; v < 256; ++v) {
         char hex[3];
         char bits[5];
@@ -46,6 +47,7 @@ void TStreamDecoder::ResetAssembler() {
     OnesCount = 0;
     BitIndex = 0;
     InPacket = false;
+    StartedSinceReset = false;
 }
 
 int TStreamDecoder::ProcessChunk(int32_t* Entries, int Count) {

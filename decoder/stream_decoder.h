@@ -89,6 +89,11 @@ public:
     TAssemblyText LastPacket;
     // Ones before the current packet's start bit, for the observer.
     int32_t PreambleOnes = 0;
+    // Whether a packet has started since the decoder was made or reception
+    // last started; until then the run of ones may have begun unseen.
+    bool StartedSinceReset = false;
+    // The current packet's preamble was seen whole.
+    bool PreambleWhole = false;
 
     // Told of every completed packet and every gap when set; not owned.
     TPacketObserver* PacketObserver = nullptr;
@@ -164,6 +169,8 @@ private:
     TDecoderHost& Host;
     // The host's checked states when it hands them out.
     const bool* const Switches;
+    // The host takes each packet's line with its facts.
+    const bool PacketFacts;
     // Reused for every line so composing a line allocates nothing.
     TLineBuffer Composed;
     // The eight bit characters of every byte value, built once from

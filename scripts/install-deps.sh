@@ -15,6 +15,7 @@ packages=(
     fonts-dejavu-core fonts-dejavu-extra  # fonts of the window; Condensed fits the panel
     xvfb xdotool imagemagick libx11-dev   # end-to-end tests: X server, clicks, screenshots
     xauth                               # xvfb-run (the Windows window's tests)
+    xclip                               # end-to-end tests: what the analysis window copied
     openbox x11-utils                   # end-to-end tests under a window manager; xprop, xwininfo
     dpkg-dev desktop-file-utils         # the Debian package (dpkg-shlibdeps) and its desktop entry's check
     man-db groff-base                   # the manual pages' check

@@ -3,18 +3,27 @@
 # "Start" clicked, a few seconds of traffic, then a picture of the window.
 #   bash scripts/screenshot.sh [OUTPUT.png]   (default docs/screenshot.png)
 #   bash scripts/screenshot.sh --desktop [OUTPUT.png]   (default docs/panel.png)
+#   bash scripts/screenshot.sh --analysis [OUTPUT.png]  (default docs/analysis.png)
 # With --desktop the window runs under a window manager (openbox) and the
-# picture is the left panel with the window's frame around it.
+# picture is the left panel with the window's frame around it. With
+# --analysis the simulator adds bit errors (1e-3), F2 opens the analysis
+# window, the first locomotive's row is chosen, and the picture is of that
+# window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo-lib.sh
 desktop=false
+analysis=false
 if [ "${1:-}" = "--desktop" ]; then
     desktop=true
+    shift
+elif [ "${1:-}" = "--analysis" ]; then
+    analysis=true
     shift
 fi
 out=${1:-docs/screenshot.png}
 $desktop && out=${1:-docs/panel.png}
+$analysis && out=${1:-docs/analysis.png}
 
 build_monitor
 folder=$(mktemp -d)
@@ -36,7 +45,11 @@ if $desktop; then
     done
 fi
 
-start_simulator --seed 1
+if $analysis; then
+    start_simulator --seed 1 --errors 1e-3
+else
+    start_simulator --seed 1
+fi
 prepare_demo_folder "$folder" "$SIM_PTY" '[SETTINGS]
 COM-Port=5
 Zeige_Zeit=1
@@ -62,7 +75,16 @@ read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /A
 xdotool mousemove --sync $((x + 84)) $((y + 346)) click 1   # "Start"
 sleep 6
 mkdir -p "$(dirname "$out")"
-if $desktop; then
+if $analysis; then
+    xdotool key F2
+    sleep 1
+    analysisWindow=$(xdotool search --onlyvisible --name '^Analyse$' | head -n1)
+    read -r ax ay < <(xwininfo -id "$analysisWindow" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    # The first row of the locomotives' table (ArrangeAnalysis at 1040 x 720).
+    xdotool mousemove --sync $((ax + 430)) $((ay + 150)) click 1
+    sleep 8
+    import -window "$analysisWindow" "$out"
+elif $desktop; then
     # The panel (353 pixels) and the frame's left and top edges, title bar
     # included.
     import -window root -crop "$((353 + x))x$((560 + y))+0+0" "$out"

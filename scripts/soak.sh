@@ -4,16 +4,29 @@
 # in an X server of its own. The monitor is built with the tick log
 # (FENNOX_TICK_LOG), and the process's memory is sampled every 10 s. At the
 # end it prints ticks per second, the slowest tick, memory at start and end,
-# and Monitor log lines per minute.
-#   bash scripts/soak.sh [MINUTES]   (default 10)
+# Monitor log lines per minute and the window's share of one CPU.
+#   bash scripts/soak.sh [--errors RATE] [--analysis] [MINUTES]   (default 10)
+# --errors: the simulator flips track bits with this chance (as its option).
+# --analysis: the analysis window is opened with F2 right after "Start" and
+# stays open; at the end its "Kopieren" is compared with fennox-stats --json
+# of the same bytes (what the simulator sent, kept with --tee).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo-lib.sh
+errors=0
+analysis=false
+while [ $# -gt 0 ]; do
+    case $1 in
+    --errors) errors=$2; shift 2 ;;
+    --analysis) analysis=true; shift ;;
+    *) break ;;
+    esac
+done
 minutes=${1:-10}
 
 bash scripts/install-deps.sh
 cmake -S . -B build-soak -G Ninja -DFENNOX_TICK_LOG=ON -DFENNOX_TESTS=OFF >/dev/null
-cmake --build build-soak --target fennox fennox-sim -j "$(nproc)"
+cmake --build build-soak --target fennox fennox-sim fennox-stats -j "$(nproc)"
 
 folder=$(mktemp -d)
 cleanup() {
@@ -25,7 +38,7 @@ trap cleanup EXIT
 start_xvfb
 
 # The demo helpers use build/; this run uses the tick-logging build.
-coproc FENNOX_SIM { exec build-soak/tools/fennox-sim --pty --seed 5; }
+coproc FENNOX_SIM { exec build-soak/tools/fennox-sim --pty --seed 5 --errors "$errors" --tee "$folder/sent.bin"; }
 SIM_PID=$FENNOX_SIM_PID
 read -r -t 10 SIM_PTY <&"${FENNOX_SIM[0]}"
 cp build-soak/app/fennox "$folder/fennox"
@@ -39,6 +52,18 @@ sleep 0.3
 xdotool mousemove --sync 212 134 click 1   # "Schrott-Daten"
 sleep 0.3
 xdotool mousemove --sync 84 346 click 1    # "Start"
+if $analysis; then
+    sleep 0.5
+    xdotool key F2
+    for _ in $(seq 50); do
+        window=$(xdotool search --onlyvisible --name '^Analyse$' 2>/dev/null | head -n1 || true)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+fi
+cpu() { awk '{ print $14 + $15 }' "/proc/$monitor/stat"; }
+cpuStart=$(cpu)
+wallStart=$SECONDS
 
 rss() { awk '/^VmRSS/ { print $2 }' "/proc/$monitor/status"; }
 samples=$folder/memory.txt
@@ -48,6 +73,15 @@ while [ $SECONDS -lt $end ]; do
     sleep 10
 done
 echo "$SECONDS $(rss)" >> "$samples"
+cpuEnd=$(cpu)
+wallEnd=$SECONDS
+if $analysis; then
+    read -r ax ay < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    xdotool mousemove --sync $((ax + 169)) $((ay + 20)) click 1   # "Kopieren"
+    sleep 0.5
+    xclip -o -selection clipboard > "$folder/window.json"
+    import -window "$window" "$folder/analysis.png"
+fi
 xdotool mousemove --sync 84 373 click 1    # "Stop"
 sleep 1
 
@@ -62,4 +96,31 @@ awk -v minutes="$minutes" '
         printf "Monitor log      %d lines, %.0f lines per minute\n", lines, (lines - firstLines) / (last / 60000)
     }' "$ticks"
 awk 'NR == 1 { first = $2 } { last = $2 } END { printf "memory (RSS)     %.1f MB at start, %.1f MB at end\n", first / 1024, last / 1024 }' "$samples"
+awk -v c=$((cpuEnd - cpuStart)) -v hz="$(getconf CLK_TCK)" -v s=$((wallEnd - wallStart)) \
+    'BEGIN { printf "CPU              %.1f s in %d s: %.1f %% of one CPU\n", c / hz, s, 100 * c / hz / s }'
+if $analysis; then
+    # The bytes the window had received when "Kopieren" was pressed are the
+    # first ones the simulator sent.
+    bytes=$(sed -n 's/.*"bytes":\([0-9]*\).*/\1/p' "$folder/window.json")
+    head -c "$bytes" "$folder/sent.bin" > "$folder/received.bin"
+    build-soak/tools/fennox-stats --json "$folder/received.bin" |
+        sed "s|\"input\":\"[^\"]*\"|\"input\":\"COM5\"|" > "$folder/fennox-stats.json"
+    build-soak/tools/fennox-stats "$folder/received.bin" > "$folder/fennox-stats.txt"
+    python3 - "$folder/window.json" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1]))
+locos = [l for l in d["locomotives"] if l["packets"] > l["checksum_errors"]]
+print("analysis window  %d bytes, %d packets, %d checksum failures (%.2f %%), %d locomotives, "
+      "packets per second mean %.1f max %d" % (d["bytes"], d["packets"], d["checksum_errors"],
+      100.0 * d["checksum_errors"] / max(d["packets"], 1), len(locos),
+      d["packets_per_second"]["mean"], d["packets_per_second"]["max"]))
+PY
+    if cmp -s "$folder/window.json" "$folder/fennox-stats.json"; then
+        echo "fennox-stats     the same JSON for the same $bytes bytes"
+    else
+        echo "fennox-stats     DIFFERS for the same $bytes bytes:"
+        diff <(tr ',' '\n' < "$folder/window.json") <(tr ',' '\n' < "$folder/fennox-stats.json") | head -20
+    fi
+    echo "analysis: $folder/window.json, $folder/fennox-stats.txt, $folder/analysis.png"
+fi
 echo "tick log: $ticks; memory samples: $samples"

@@ -192,13 +192,13 @@ void TDccStats::UpdateLoco(const TPacketEvent& e) {
     }
 }
 
-std::string SpeedText(const TLocoState& s) {
+std::string SpeedText(const TLocoState& s, const char* stop, const char* emergencyStop) {
     if (!s.HasSpeed)
         return "?";
     if (s.Speed == 0)
-        return "stop";
+        return stop;
     if (s.Speed < 0)
-        return "e-stop";
+        return emergencyStop;
     return std::to_string(s.Speed) + "/" + std::to_string(s.SpeedSteps);
 }
 

@@ -123,7 +123,8 @@ private:
     int PendingModeLetter = 0;
 };
 
-// "12/28", "stop", "e-stop", "?".
-std::string SpeedText(const TLocoState& s);
+// "12/28", "stop", "e-stop", "?"; the words for a stop may be given.
+std::string SpeedText(const TLocoState& s, const char* stop = "stop",
+                      const char* emergencyStop = "e-stop");
 // "F0 F4 F13", "-" when none is on, "?" when none is known.
 std::string FunctionsText(const TLocoState& s);

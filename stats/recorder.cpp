@@ -4,10 +4,9 @@
 #include "dcc_stats.h"
 #include "ini_file.h"
 #include "port_names.h"
+#include "raw_recording.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -76,10 +75,13 @@ int Record(const TRecordOptions& options, volatile std::sig_atomic_t* stop, std:
         return 1;
     }
 
-    std::FILE* file = std::fopen(options.File.c_str(), "wb");
-    if (!file) {
+    // The window's recording: every byte kept in memory as it comes and
+    // written without waiting, at least twice a second.
+    TRawRecording recording;
+    std::string reason;
+    if (!recording.Start(options.File, reason)) {
         std::fprintf(errors, "fennox-record: cannot write %s: %s\n", options.File.c_str(),
-                     std::strerror(errno));
+                     reason.c_str());
         CloseHandle(handle);
         return 1;
     }
@@ -88,65 +90,57 @@ int Record(const TRecordOptions& options, volatile std::sig_atomic_t* stop, std:
     TDccStats stats;
     std::vector<uint8_t> buffer(4096);
     const TClock::time_point start = TClock::now();
-    double lastFlush = 0;
-    bool writeFailed = false;
-    int writeErrno = 0;
-    std::string reason = "stopped";
+    double lastProgress = 0;
+    std::string ending = "stopped";
     for (;;) {
         const int32_t got =
             link.ReceiveData(buffer.data(), static_cast<int32_t>(buffer.size()), handle);
         if (got > 0) {
-            if (std::fwrite(buffer.data(), 1, static_cast<std::size_t>(got), file) !=
-                static_cast<std::size_t>(got)) {
-                writeFailed = true;
-                writeErrno = errno;
-                break;
-            }
+            recording.Append(buffer.data(), static_cast<std::size_t>(got));
             stats.Feed(buffer.data(), static_cast<std::size_t>(got));
         }
+        const double elapsed = SecondsSince(start);
+        recording.Pump(elapsed);
+        if (!recording.Open())
+            break; // a write failed
         if (events.Gone) {
-            reason = "the device went away (" + events.Error + ")";
+            ending = "the device went away (" + events.Error + ")";
             break;
         }
         if (*stop) {
-            reason = "stopped by a signal";
+            ending = "stopped by a signal";
             break;
         }
-        const double elapsed = SecondsSince(start);
         if (options.Seconds > 0 && elapsed >= options.Seconds) {
-            reason = "time is up";
+            ending = "time is up";
             break;
         }
-        if (elapsed - lastFlush >= 1.0) {
-            lastFlush = elapsed;
-            if (std::fflush(file) != 0) {
-                writeFailed = true;
-                writeErrno = errno;
-                break;
-            }
-            if (showProgress)
-                std::fprintf(errors,
-                             "\r%7.0f s %10llu bytes %6.0f bytes/s %9llu packets %6llu checksum "
-                             "failures",
-                             elapsed, static_cast<unsigned long long>(stats.Bytes),
-                             static_cast<double>(stats.Bytes) / elapsed,
-                             static_cast<unsigned long long>(stats.Packets),
-                             static_cast<unsigned long long>(stats.ChecksumErrors));
+        if (showProgress && elapsed - lastProgress >= 1.0) {
+            lastProgress = elapsed;
+            std::fprintf(errors,
+                         "\r%7.0f s %10llu bytes %6.0f bytes/s %9llu packets %6llu checksum "
+                         "failures",
+                         elapsed, static_cast<unsigned long long>(stats.Bytes),
+                         static_cast<double>(stats.Bytes) / elapsed,
+                         static_cast<unsigned long long>(stats.Packets),
+                         static_cast<unsigned long long>(stats.ChecksumErrors));
         }
         // Like the window's 10 ms timer: wait only when the port had nothing.
         if (got == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     CloseHandle(handle);
-    if (std::fclose(file) != 0 && !writeFailed) {
-        writeFailed = true;
-        writeErrno = errno;
+    // What is held goes to the file before the program ends.
+    recording.Finish();
+    while (recording.Open()) {
+        recording.Pump(SecondsSince(start));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (showProgress && SecondsSince(start) >= 1.0)
         std::fputc('\n', errors);
-    if (writeFailed) {
+    if (!recording.Failure().empty()) {
         std::fprintf(errors, "fennox-record: cannot write %s: %s\n", options.File.c_str(),
-                     std::strerror(writeErrno));
+                     recording.Failure().c_str());
         return 1;
     }
     std::fprintf(errors,
@@ -154,6 +148,6 @@ int Record(const TRecordOptions& options, volatile std::sig_atomic_t* stop, std:
                  "failures; %s\n",
                  static_cast<unsigned long long>(stats.Bytes), SecondsSince(start),
                  options.File.c_str(), static_cast<unsigned long long>(stats.Packets),
-                 static_cast<unsigned long long>(stats.ChecksumErrors), reason.c_str());
+                 static_cast<unsigned long long>(stats.ChecksumErrors), ending.c_str());
     return 0;
 }

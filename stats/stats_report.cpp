@@ -36,7 +36,9 @@ std::string RightAligned(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
-std::string Hex(const uint8_t* bytes, int n) {
+} // namespace
+
+std::string HexBytes(const uint8_t* bytes, int n) {
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
     for (int i = 0; i < n; ++i) {
@@ -47,8 +49,6 @@ std::string Hex(const uint8_t* bytes, int n) {
     }
     return text;
 }
-
-} // namespace
 
 bool SeenIntact(const TCount& count) {
     return count.Packets > count.ChecksumErrors;
@@ -291,7 +291,7 @@ std::string CsvRow(const TPacketEvent& e) {
     const char* checksum = !HasChecksum(e.Count) ? "none" : e.ChecksumFailed ? "failed" : "ok";
     return std::to_string(e.Offset) + "," +
            Fixed(static_cast<double>(e.Offset) / DeviceBytesPerSecond, 4) + "," +
-           std::to_string(e.Count) + "," + Hex(e.Bytes, e.Count) + "," +
+           std::to_string(e.Count) + "," + HexBytes(e.Bytes, e.Count) + "," +
            PacketKindName(e.Class.Kind) + "," + AddressKey(e.Class.Address) + "," + checksum +
            "\r\n";
 }

@@ -28,6 +28,8 @@ std::string JsonReport(const TDccStats& stats, const std::string& inputName);
 std::string CsvHeader();
 std::string CsvRow(const TPacketEvent& e);
 
+// Bytes in upper-case hex, separated by blanks ("03 3F 85 B9").
+std::string HexBytes(const uint8_t* bytes, int n);
 // A number with the given decimals ("%.*f").
 std::string Fixed(double value, int decimals);
 // "forward", "reverse", "?".

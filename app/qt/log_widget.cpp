@@ -68,15 +68,18 @@ QKeySequence ShortcutOf(TLogCommand command) {
     case TLogCommand::SelectAll:
         return QKeySequence::SelectAll;
     case TLogCommand::Delete:
+    case TLogCommand::Owner:
         break;
     }
     return QKeySequence();
 }
 
-const char* ActionName(TLogCommand command) {
+QString ActionName(TLogCommand command) {
     const char* const names[] = {"edit-cut", "edit-copy", "edit-paste", "edit-delete",
                                  "select-all"};
-    return names[static_cast<int>(command)];
+    const int i = static_cast<int>(command);
+    const int owner = static_cast<int>(TLogCommand::Owner);
+    return i < owner ? QString::fromLatin1(names[i]) : QString("owner-%1").arg(i - owner);
 }
 
 } // namespace
@@ -238,14 +241,17 @@ void TLogWidget::scrollContentsBy(int, int) {
 
 // --- Keys, mouse and menu ------------------------------------------------------
 
-QMenu* TLogWidget::CreateContextMenu(QWidget* parent) {
+QMenu* TLogWidget::CreateContextMenu(QWidget* parent, const QPoint* at) {
     auto* menu = new QMenu(parent);
-    for (const TLogMenuItem& item : View.ContextMenu()) {
+    for (const TLogMenuItem& item :
+         at ? View.ContextMenuAt(at->x(), at->y()) : View.ContextMenu()) {
         if (item.SeparatorBefore)
             menu->addSeparator();
         QAction* a = menu->addAction(QString::fromUtf8(item.Caption));
-        a->setObjectName(QString::fromLatin1(ActionName(item.Command)));
-        a->setShortcut(ShortcutOf(item.Command));
+        a->setObjectName(ActionName(item.Command));
+        a->setShortcut(item.Command >= TLogCommand::Owner
+                           ? QKeySequence(QString::fromUtf8(item.Shortcut))
+                           : ShortcutOf(item.Command));
         a->setEnabled(item.Enabled);
         const TLogCommand command = item.Command;
         connect(a, &QAction::triggered, this, [this, command] { View.Run(command); });
@@ -317,7 +323,8 @@ void TLogWidget::wheelEvent(QWheelEvent* e) {
 }
 
 void TLogWidget::contextMenuEvent(QContextMenuEvent* e) {
-    QMenu* menu = CreateContextMenu(this);
+    const QPoint at = e->pos();
+    QMenu* menu = CreateContextMenu(this, e->reason() == QContextMenuEvent::Mouse ? &at : nullptr);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(e->globalPos());
 }

@@ -27,8 +27,11 @@ public:
     void Cut() { View.Cut(); }
     void Paste() { View.Paste(); }
 
-    // The editing menu of the right mouse button; the caller owns it.
-    QMenu* CreateContextMenu(QWidget* parent = nullptr);
+    // The menu of the right mouse button, for the line at (viewport
+    // coordinates; the caret's line without); the caller owns it.
+    QMenu* CreateContextMenu(QWidget* parent = nullptr, const QPoint* at = nullptr);
+    // The window's own entries in it.
+    void SetOwnerMenu(const TLogOwnerMenu* menu) { View.SetOwnerMenu(menu); }
 
     // Where the caret stands when it is at pos, in viewport coordinates.
     QRect CaretRect(TLogPos pos) const;

@@ -33,7 +33,10 @@ int main(int argc, char** argv) {
         ShowErrorBox(QString::fromUtf8(e.what()));
         return 0;
     }
-    TQtWindow window(*frmMain, platform);
+    TQtWindow window(*frmMain, frmMain->Controls(), platform);
+    // The analysis window lies over the main window, hidden until it is
+    // asked for.
+    TQtWindow analysis(frmMain->frmAnalyse, frmMain->frmAnalyse.Controls(), platform, &window);
     window.show();
     app.exec();
     return 0;

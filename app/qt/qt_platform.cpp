@@ -3,6 +3,7 @@
 #include "clock_text.h"
 #include "error_box.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -46,6 +47,12 @@ void TQtPlatform::ShowCommErrorBox(const std::string& caption, const std::string
 bool TQtPlatform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) {
     if (SaveDialog1 == nullptr)
         SetOwner(Owner);
+    // Over the window the user asked from (the analysis window asks too),
+    // which has the focus again when the dialog closes.
+    QWidget* from = QApplication::activeWindow();
+    QWidget* parent = from != nullptr && !from->isModal() ? from : Owner;
+    if (parent != nullptr && SaveDialog1->parentWidget() != parent)
+        SaveDialog1->setParent(parent, SaveDialog1->windowFlags());
     SaveDialog1->setDefaultSuffix(QString::fromUtf8(request.DefaultExtension.c_str()));
     SaveDialog1->setWindowTitle(QString::fromUtf8(request.Title.c_str()));
     // Pairs of description and pattern; Qt writes "description (pattern)"

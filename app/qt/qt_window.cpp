@@ -1,15 +1,18 @@
 #include "qt_window.h"
 
+#include "chart_widget.h"
 #include "classic_group_box.h"
 #include "clickable_image.h"
 #include "fonts.h"
 #include "log_widget.h"
-#include "main_window.h"
 #include "qt_platform.h"
+#include "table_widget.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -31,19 +34,15 @@ QColor FromColorRef(TColorRef c) {
 
 } // namespace
 
-TQtWindow::TQtWindow(TfrmMain& model, TQtPlatform& platform)
-    : QWidget(nullptr), Model(model), Platform(platform), Mirror(model, model.Controls(), *this) {
-    setObjectName("frmMain");
+TQtWindow::TQtWindow(TForm& form, std::vector<TControl*> controls, TQtPlatform& platform,
+                     QWidget* owner)
+    : QWidget(owner, owner ? Qt::Window : Qt::WindowFlags()), Model(form), Platform(platform),
+      ControlList(controls), Mirror(form, std::move(controls), *this) {
+    setObjectName(QString::fromStdString(form.Name()));
     setFont(ControlFont());
-    // The panel on the left, the logs in a splitter beside it.
-    Splitter1 = new QSplitter(this);
-    Splitter1->setChildrenCollapsible(false);
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(Splitter1, 1);
     Mirror.Build();
-    Platform.SetOwner(this);
+    if (owner == nullptr)
+        Platform.SetOwner(this);
     Model.OnClose = [this] { close(); };
 }
 
@@ -51,17 +50,22 @@ TQtWindow::~TQtWindow() {
     Model.OnClose = nullptr;
 }
 
+QSplitter* TQtWindow::LogSplitter() {
+    if (Splitter1 == nullptr) {
+        // The panel on the left, the logs in a splitter beside it.
+        Splitter1 = new QSplitter(this);
+        Splitter1->setChildrenCollapsible(false);
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(Splitter1, 1);
+    }
+    return Splitter1;
+}
+
 QWidget* TQtWindow::WidgetOf(const TControl& control) const {
     const auto found = Widgets.find(&control);
     return found == Widgets.end() ? nullptr : found->second;
-}
-
-TLogWidget* TQtWindow::Memo1View() const {
-    return static_cast<TLogWidget*>(WidgetOf(Model.Memo1));
-}
-
-TLogWidget* TQtWindow::Memo2View() const {
-    return static_cast<TLogWidget*>(WidgetOf(Model.Memo2));
 }
 
 void TQtWindow::CreateNative(TControl& c) {
@@ -73,6 +77,7 @@ void TQtWindow::CreateNative(TControl& c) {
     case TControlKind::Panel:
         w = new QWidget(this);
         w->setFixedWidth(c.Geometry().Width);
+        LogSplitter();
         static_cast<QHBoxLayout*>(layout())->insertWidget(0, w);
         break;
     case TControlKind::Label:
@@ -121,7 +126,8 @@ void TQtWindow::CreateNative(TControl& c) {
         break;
     }
     case TControlKind::Memo: {
-        auto* log = new TLogWidget(static_cast<TMemo&>(c).Lines, Splitter1);
+        auto* log = new TLogWidget(static_cast<TMemo&>(c).Lines, LogSplitter());
+        log->SetOwnerMenu(&static_cast<TMemo&>(c).Menu);
         log->setFont(c.Look() == TLook::Monitor ? MonitorFont() : ControlFont());
         if (c.Look() == TLook::Note) {
             QPalette tip = log->palette();
@@ -138,12 +144,24 @@ void TQtWindow::CreateNative(TControl& c) {
         Splitter1->setStretchFactor(Splitter1->count() - 1, Splitter1->count() == 1 ? 1 : 0);
         if (Splitter1->count() > 1)
             SideLog = log;
+        else
+            FirstLog = log;
         w = log;
         break;
     }
+    case TControlKind::Table: {
+        auto* table = new TTableWidget(static_cast<TTable&>(c), parent);
+        connect(table, &TTableWidget::RowChosen, this,
+                [this, &c](int row) { Mirror.RowChosen(c, row); });
+        w = table;
+        break;
+    }
+    case TControlKind::BarChart:
+        w = new TChartWidget(static_cast<TBarChart&>(c), parent);
+        break;
     case TControlKind::Splitter:
         // Not a control of its own: the handle between the splitter's logs.
-        Splitter1->setObjectName(QString::fromStdString(c.Name()));
+        LogSplitter()->setObjectName(QString::fromStdString(c.Name()));
         Splitter1->setHandleWidth(c.Geometry().Width);
         return;
     case TControlKind::Timer: {
@@ -188,7 +206,15 @@ void TQtWindow::ShowChecked(TControl& c, bool checked) {
 }
 
 void TQtWindow::ShowVisible(TControl& c, bool visible) {
-    WidgetOf(c)->setVisible(visible);
+    if (&c != &Model) {
+        WidgetOf(c)->setVisible(visible);
+    } else if (!visible) {
+        hide();
+    } else {
+        show();
+        raise();
+        activateWindow();
+    }
 }
 
 void TQtWindow::ShowEnabled(TControl& c, bool enabled) {
@@ -203,7 +229,7 @@ void TQtWindow::ShowReadOnlyGroup(TControl& group, bool readOnly) {
     }
     // A control disabled in its own right keeps the disabled look.
     QList<QWidget*> disabled;
-    for (const TControl* c : Model.Controls()) {
+    for (const TControl* c : ControlList) {
         if (c->Parent() == &group && !c->Enabled())
             disabled << WidgetOf(*c);
     }
@@ -232,6 +258,22 @@ void TQtWindow::ShowTimer(TTimer& timer) {
     Timer1->setInterval(timer.Interval());
     if (timer.Running() != Timer1->isActive())
         timer.Running() ? Timer1->start() : Timer1->stop();
+}
+
+void TQtWindow::ShowColumns(TTable& table) {
+    static_cast<TTableWidget*>(WidgetOf(table))->ShowColumns();
+}
+
+void TQtWindow::ShowRows(TTable& table) {
+    static_cast<TTableWidget*>(WidgetOf(table))->ShowRows();
+}
+
+void TQtWindow::ShowSelection(TTable& table) {
+    static_cast<TTableWidget*>(WidgetOf(table))->ShowSelection();
+}
+
+void TQtWindow::ShowChart(TBarChart& chart) {
+    WidgetOf(chart)->update();
 }
 
 void TQtWindow::SendToBack(TControl& c) {
@@ -289,6 +331,7 @@ bool TQtWindow::event(QEvent* event) {
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowStateChange: {
+        Mirror.ClientResized(width(), height());
         const QMargins frame = FrameMargins();
         if (frame != FrameSeen) {
             // The window manager has put a frame around the window (or
@@ -306,4 +349,17 @@ bool TQtWindow::event(QEvent* event) {
         break;
     }
     return handled;
+}
+
+void TQtWindow::closeEvent(QCloseEvent* event) {
+    // A window that only hides has been hidden by the model.
+    if (!Mirror.CloseBox())
+        event->ignore();
+}
+
+void TQtWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12 && Mirror.FunctionKey(key - Qt::Key_F1 + 1))
+        return;
+    QWidget::keyPressEvent(event);
 }

@@ -243,15 +243,20 @@ void TWin32LogView::Paint() {
 }
 
 void TWin32LogView::ShowContextMenu(int x, int y) {
-    if (x == -1 && y == -1) {
+    const bool fromKeyboard = x == -1 && y == -1;
+    if (fromKeyboard) {
         // From the keyboard: at the view's corner.
         POINT p{0, 0};
         ClientToScreen(Window, &p);
         x = p.x;
         y = p.y;
     }
+    // The mouse's menu is for the line under it.
+    POINT at{x, y};
+    ScreenToClient(Window, &at);
     HMENU menu = CreatePopupMenu();
-    for (const TLogMenuItem& item : View.ContextMenu()) {
+    for (const TLogMenuItem& item :
+         fromKeyboard ? View.ContextMenu() : View.ContextMenuAt(at.x, at.y)) {
         if (item.SeparatorBefore)
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         std::string caption = Utf8ToAnsi(item.Caption);

@@ -23,6 +23,8 @@ public:
     void SetProgressHost(TProgressHost* host) { View.SetProgressHost(host); }
     // The font at the screen's resolution; the metrics follow it.
     void SetFont(HFONT font);
+    // The window's own entries in the context menu.
+    void SetOwnerMenu(const TLogOwnerMenu* menu) { View.SetOwnerMenu(menu); }
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -25,13 +25,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         platform.ShowErrorBox(e.what());
         return 0;
     }
-    TWin32Window window(*frmMain, platform, instance);
+    TWin32Window window(*frmMain, frmMain->Controls(), platform, instance);
+    // The analysis window belongs to the main window, hidden until it is
+    // asked for.
+    TWin32Window analysis(frmMain->frmAnalyse, frmMain->frmAnalyse.Controls(), platform, instance,
+                          window.Handle());
     window.Show(showCommand);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (window.FunctionKey(msg) || analysis.FunctionKey(msg))
+            continue;
         // Tab and the arrow keys walk the panel's controls, as in a dialog.
-        if (IsDialogMessageA(window.Handle(), &msg))
+        if (IsDialogMessageA(window.Handle(), &msg) || IsDialogMessageA(analysis.Handle(), &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

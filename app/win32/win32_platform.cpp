@@ -62,7 +62,9 @@ bool TWin32Platform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::s
     lstrcpynA(name, LastSaveName, MAX_PATH);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Owner;
+    // Over the window the user asked from (the analysis window asks too).
+    HWND active = GetActiveWindow();
+    ofn.hwndOwner = active != nullptr ? active : Owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name;

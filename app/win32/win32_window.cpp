@@ -1,9 +1,10 @@
 #include "win32_window.h"
 
-#include "main_window.h"
 #include "resource_ids.h"
+#include "win32_chart.h"
 #include "win32_log_view.h"
 #include "win32_platform.h"
+#include "win32_table.h"
 #include "win32_text.h"
 
 #include <commctrl.h>
@@ -71,8 +72,10 @@ int DpiOf(HWND window) {
 
 } // namespace
 
-TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE instance)
-    : Model(model), Platform(platform), Instance(instance), Mirror(model, model.Controls(), *this) {
+TWin32Window::TWin32Window(TForm& form, std::vector<TControl*> controls, TWin32Platform& platform,
+                           HINSTANCE instance, HWND owner)
+    : Model(form), Platform(platform), Instance(instance), Owner(owner),
+      Mirror(form, std::move(controls), *this) {
     Register(Instance, MainClass, IDC_ARROW, true);
     Register(Instance, PanelClass, IDC_ARROW);
     Register(Instance, SplitterClass, IDC_SIZEWE);
@@ -80,9 +83,8 @@ TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE 
     // Made where the model has it, so that it is on its screen; the mirror
     // then sizes it at that screen's resolution.
     const TRect& outer = Model.Geometry();
-    Main =
-        CreateWindowExA(0, MainClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left,
-                        outer.Top, outer.Width, outer.Height, nullptr, nullptr, Instance, nullptr);
+    Main = CreateWindowExA(0, MainClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, outer.Left,
+                           outer.Top, outer.Width, outer.Height, Owner, nullptr, Instance, nullptr);
     SetWindowLongPtrA(Main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     Tooltips =
         CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
@@ -90,7 +92,8 @@ TWin32Window::TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE 
                         CW_USEDEFAULT, CW_USEDEFAULT, Main, nullptr, Instance, nullptr);
     SetDpi(DpiOf(Main));
     Mirror.Build();
-    Platform.SetOwner(Main);
+    if (Owner == nullptr)
+        Platform.SetOwner(Main);
     Model.OnClose = [this] { DestroyWindow(Main); };
 }
 
@@ -134,7 +137,7 @@ HWND TWin32Window::HandleOf(const TControl& control) const {
 HWND TWin32Window::Create(TControl& control, const char* className, DWORD style, DWORD exStyle) {
     HWND h =
         CreateWindowExA(exStyle, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0,
-                        0, 0, 0, Panel, nullptr, Instance, nullptr);
+                        0, 0, 0, Panel ? Panel : Main, nullptr, Instance, nullptr);
     SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
     Handles[&control] = h;
     Controls[h] = &control;
@@ -155,6 +158,7 @@ void TWin32Window::CreateNative(TControl& c) {
                                 c.Geometry().Width, 100, Main, nullptr, Instance, nullptr);
         SetWindowLongPtrA(Panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         Handles[&c] = Panel;
+        PanelControl = &c;
         return;
     case TControlKind::Label:
         Create(c, "STATIC", SS_LEFT | SS_NOPREFIX);
@@ -206,6 +210,7 @@ void TWin32Window::CreateNative(TControl& c) {
         Logs.push_back(std::make_unique<TWin32LogView>(
             static_cast<TMemo&>(c).Lines, Main, FontOf(c),
             c.Look() == TLook::Note ? COLOR_INFOBK : COLOR_WINDOW, c.TabStop()));
+        Logs.back()->SetOwnerMenu(&static_cast<TMemo&>(c).Menu);
         Handles[&c] = Logs.back()->Handle();
         Logs.back()->SetProgressHost(&Platform);
         Controls[Logs.back()->Handle()] = &c;
@@ -214,6 +219,14 @@ void TWin32Window::CreateNative(TControl& c) {
         Splitter = CreateWindowExA(0, SplitterClass, "", WS_CHILD, 0, 0, c.Geometry().Width, 10,
                                    Main, nullptr, Instance, nullptr);
         SetWindowLongPtrA(Splitter, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SplitterControl = &c;
+        return;
+    case TControlKind::Table:
+        SetUpTable(Create(c, WC_LISTVIEWA, TableStyle(), WS_EX_CLIENTEDGE));
+        return;
+    case TControlKind::BarChart:
+        ShowsChart(Create(c, ChartClass(Instance), 0, WS_EX_CLIENTEDGE),
+                   static_cast<TBarChart&>(c));
         return;
     case TControlKind::Timer:
         ReceiveTimer = &static_cast<TTimer&>(c);
@@ -269,7 +282,14 @@ void TWin32Window::ShowChecked(TControl& c, bool checked) {
 }
 
 void TWin32Window::ShowVisible(TControl& c, bool visible) {
-    ShowWindow(HandleOf(c), visible ? SW_SHOWNA : SW_HIDE);
+    if (&c != &Model) {
+        ShowWindow(HandleOf(c), visible ? SW_SHOWNA : SW_HIDE);
+    } else if (visible) {
+        ShowWindow(Main, SW_SHOW);
+        SetForegroundWindow(Main);
+    } else {
+        ShowWindow(Main, SW_HIDE);
+    }
 }
 
 void TWin32Window::ShowEnabled(TControl& c, bool enabled) {
@@ -291,19 +311,20 @@ void TWin32Window::ShowHint(TControl& c, const std::string& hint) {
     const std::string text = Utf8ToAnsi(hint);
     HWND h = HandleOf(c);
     // The control's own tool; and, since a disabled window gets no mouse
-    // messages (its panel gets them), one over its place in the panel, so
+    // messages (its parent gets them), one over its place in the parent, so
     // that a port choice greyed by the port search still tells why.
+    HWND parent = Panel ? Panel : Main;
     TOOLINFOA own{};
     own.cbSize = TTTOOLINFOA_V2_SIZE;
     own.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    own.hwnd = Panel;
+    own.hwnd = parent;
     own.uId = reinterpret_cast<UINT_PTR>(h);
     own.lpszText = const_cast<char*>(text.c_str());
     TOOLINFOA over = own;
     over.uFlags = TTF_SUBCLASS;
     over.uId = reinterpret_cast<UINT_PTR>(&c);
     GetWindowRect(h, &over.rect);
-    MapWindowPoints(nullptr, Panel, reinterpret_cast<POINT*>(&over.rect), 2);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&over.rect), 2);
     // Replaced whole: a hint can change (the port choices' device paths).
     for (TOOLINFOA* tool : {&own, &over}) {
         SendMessageA(Tooltips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(tool));
@@ -324,6 +345,22 @@ void TWin32Window::ShowTimer(TTimer& timer) {
         SetTimer(Main, ReceiveTimerId, static_cast<UINT>(timer.Interval()), nullptr);
     else
         KillTimer(Main, ReceiveTimerId);
+}
+
+void TWin32Window::ShowColumns(TTable& table) {
+    ShowTableColumns(HandleOf(table), table);
+}
+
+void TWin32Window::ShowRows(TTable& table) {
+    ShowTableRows(HandleOf(table), table);
+}
+
+void TWin32Window::ShowSelection(TTable& table) {
+    ShowTableSelection(HandleOf(table), table);
+}
+
+void TWin32Window::ShowChart(TBarChart& chart) {
+    InvalidateRect(HandleOf(chart), nullptr, FALSE);
 }
 
 void TWin32Window::SendToBack(TControl& c) {
@@ -362,14 +399,14 @@ void TWin32Window::Show(int showCommand) {
 }
 
 void TWin32Window::LayOut() {
-    if (Logs.size() < 2 || Panel == nullptr)
+    if (Logs.size() < 2 || PanelControl == nullptr || SplitterControl == nullptr)
         return;
     RECT client;
     GetClientRect(Main, &client);
-    const int panelWidth = ScaledToDpi(Model.Panel1.Geometry().Width, Dpi);
+    const int panelWidth = ScaledToDpi(PanelControl->Geometry().Width, Dpi);
     const TLogsLayout l =
         ArrangeLogs(client.right, client.bottom, panelWidth,
-                    ScaledToDpi(Model.Splitter1.Geometry().Width, Dpi), SideShown, SideWidth);
+                    ScaledToDpi(SplitterControl->Geometry().Width, Dpi), SideShown, SideWidth);
     SideWidth = l.SideWidth;
     MoveWindow(Panel, 0, 0, panelWidth, client.bottom, TRUE);
     const std::pair<HWND, TRect> places[] = {
@@ -406,12 +443,38 @@ bool TWin32Window::HandleCommand(WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+bool TWin32Window::HandleNotify(LPARAM lParam, LRESULT& result) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    const auto found = Controls.find(header->hwndFrom);
+    if (found == Controls.end() || found->second->Kind() != TControlKind::Table)
+        return false;
+    int row = -1;
+    bool chosen = false;
+    if (!TableNotification(header, static_cast<const TTable&>(*found->second), row, chosen))
+        return false;
+    if (chosen)
+        Mirror.RowChosen(*found->second, row);
+    result = 0;
+    return true;
+}
+
+bool TWin32Window::FunctionKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam < VK_F1 || msg.wParam > VK_F12)
+        return false;
+    if (msg.hwnd != Main && !IsChild(Main, msg.hwnd))
+        return false;
+    return Mirror.FunctionKey(static_cast<int>(msg.wParam - VK_F1) + 1);
+}
+
 LRESULT CALLBACK TWin32Window::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWin32Window* window = WindowOf(hwnd);
     if (window == nullptr)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_COMMAND && window->HandleCommand(wParam, lParam))
         return 0;
+    LRESULT result = 0;
+    if (msg == WM_NOTIFY && window->HandleNotify(lParam, result))
+        return result;
     if (hwnd == window->Splitter)
         return window->HandleSplitter(msg, wParam, lParam);
     if (hwnd == window->Main)
@@ -437,8 +500,12 @@ LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
-    case WM_SIZE:
+    case WM_SIZE: {
+        RECT client;
+        GetClientRect(Main, &client);
+        Mirror.ClientResized(client.right, client.bottom);
         LayOut();
+    }
         [[fallthrough]];
     case WM_MOVE:
         if (!IsIconic(Main) && !IsZoomed(Main)) {
@@ -448,12 +515,15 @@ LRESULT TWin32Window::HandleMain(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_CLOSE:
-        // The close box ends the program without storing anything.
-        DestroyWindow(Main);
+        // The main window's close box ends the program without storing
+        // anything; a second window's only hides it.
+        if (Mirror.CloseBox())
+            DestroyWindow(Main);
         return 0;
     case WM_DESTROY:
         KillTimer(Main, ReceiveTimerId);
-        PostQuitMessage(0);
+        if (Owner == nullptr)
+            PostQuitMessage(0);
         return 0;
     default:
         return DefWindowProcA(Main, msg, wParam, lParam);

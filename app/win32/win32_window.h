@@ -1,10 +1,11 @@
-// The Win32 front end of the main window: the system's side of the mirror
-// (mirror.h). It creates a classic control for each control of the window's
-// logic, in "MS Sans Serif" 8 pt, the two logs in a window class of our own,
-// shows the properties the mirror hands it, and passes the user's actions
-// back; the decisions are the mirror's. The program is aware of each
-// screen's resolution (fennox.manifest): fonts are made for the window's
-// screen, and the mirror scales every place and size to it.
+// The Win32 front end of a window (the main window, the analysis window): the
+// system's side of the mirror (mirror.h). It creates a classic control for
+// each control of the window's logic, in "MS Sans Serif" 8 pt, the two logs
+// in a window class of our own, shows the properties the mirror hands it,
+// and passes the user's actions back; the decisions are the mirror's. The
+// program is aware of each screen's resolution (fennox.manifest): fonts are
+// made for the window's screen, and the mirror scales every place and size
+// to it.
 #pragma once
 
 #include "mirror.h"
@@ -15,13 +16,16 @@
 #include <unordered_map>
 #include <vector>
 
-class TfrmMain;
 class TWin32LogView;
 class TWin32Platform;
 
 class TWin32Window : private TNativeWindow {
 public:
-    TWin32Window(TfrmMain& model, TWin32Platform& platform, HINSTANCE instance);
+    // Shows form and its controls (parents first). A second window belongs
+    // to its owner (above it, gone with it); the main window (no owner)
+    // owns the desktop's boxes and dialogs and ends the program with it.
+    TWin32Window(TForm& form, std::vector<TControl*> controls, TWin32Platform& platform,
+                 HINSTANCE instance, HWND owner = nullptr);
     ~TWin32Window();
     TWin32Window(const TWin32Window&) = delete;
     TWin32Window& operator=(const TWin32Window&) = delete;
@@ -29,8 +33,11 @@ public:
     HWND Handle() const { return Main; }
     void Show(int showCommand);
     HWND HandleOf(const TControl& control) const;
+    // A function key pressed in this window: what the window does with it;
+    // true when it had a use.
+    bool FunctionKey(const MSG& msg);
 
-    TfrmMain& Model;
+    TForm& Model;
 
     // The window procedure of the main window, the panel and the splitter.
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -40,6 +47,7 @@ private:
     LRESULT HandleMain(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleSplitter(UINT msg, WPARAM wParam, LPARAM lParam);
     bool HandleCommand(WPARAM wParam, LPARAM lParam);
+    bool HandleNotify(LPARAM lParam, LRESULT& result);
 
     void CreateNative(TControl& c) override;
     bool NestsInGroups() const override { return false; }
@@ -52,6 +60,10 @@ private:
     void ShowHint(TControl& c, const std::string& hint) override;
     void ShowGauge(TProgressBar& bar) override;
     void ShowTimer(TTimer& timer) override;
+    void ShowColumns(TTable& table) override;
+    void ShowRows(TTable& table) override;
+    void ShowSelection(TTable& table) override;
+    void ShowChart(TBarChart& chart) override;
     void SendToBack(TControl& c) override;
     void ShowTitle(const std::string& title) override;
     void ShowWindowRect(const TRect& outer) override;
@@ -67,8 +79,12 @@ private:
 
     TWin32Platform& Platform;
     HINSTANCE Instance;
+    HWND Owner;
     HWND Main = nullptr;
     HWND Panel = nullptr;
+    // The panel and the splitter of the model, where it has them.
+    const TControl* PanelControl = nullptr;
+    const TControl* SplitterControl = nullptr;
     HWND Splitter = nullptr;
     HWND Tooltips = nullptr;
     HFONT ControlFont = nullptr;

@@ -358,3 +358,35 @@ TEST_F(LogViewTest, MarkedLinesArePaintedInTheirMarksInk) {
     EXPECT_EQ(canvas.Calls[4].Ink, TLogInk::SelectedText);
     EXPECT_NE(MarkColor(TLogInk::ChecksumError).R, MarkColor(TLogInk::ShortPreamble).R);
 }
+
+TEST_F(LogViewTest, TheOwnersEntriesComeForTheLineUnderTheMouse) {
+    Append(3);
+    std::vector<size_t> askedFor;
+    std::string ran;
+    const TLogOwnerMenu owner = [&](size_t line) {
+        askedFor.push_back(line);
+        std::vector<TLogOwnerItem> items = {{"&Analyse", "F2", [&] { ran += "A"; }}};
+        if (line == 1)
+            items.push_back({"Zeile &eins", "", [&] { ran += "1"; }});
+        return items;
+    };
+    EXPECT_EQ(View.ContextMenu().size(), 5u) << "no owner: the editing entries alone";
+    View.SetOwnerMenu(&owner);
+
+    // The second row is line 1; below the last row is no line.
+    const std::vector<TLogMenuItem> menu = View.ContextMenuAt(30, 2 + RowHeight + 3);
+    ASSERT_EQ(menu.size(), 7u);
+    EXPECT_STREQ(menu[5].Caption, "&Analyse");
+    EXPECT_STREQ(menu[5].Shortcut, "F2");
+    EXPECT_TRUE(menu[5].SeparatorBefore);
+    EXPECT_TRUE(menu[5].Enabled);
+    EXPECT_FALSE(menu[6].SeparatorBefore);
+    View.Run(menu[6].Command);
+    View.Run(menu[5].Command);
+    EXPECT_EQ(ran, "1A");
+    EXPECT_EQ(View.ContextMenuAt(30, 2 + 10 * RowHeight).size(), 6u);
+    // From the keyboard: the caret's line.
+    Model.SetCaretPos({1, 2});
+    EXPECT_EQ(View.ContextMenu().size(), 7u);
+    EXPECT_EQ(askedFor, (std::vector<size_t>{1, Model.LineCount(), 1}));
+}

@@ -44,12 +44,33 @@ public:
         if (Mirror != nullptr)
             Mirror->Toggled(c, !checked);
     }
-    void ShowVisible(TControl& c, bool visible) override { Visible[&c] = visible; }
+    void ShowVisible(TControl& c, bool visible) override {
+        Visible[&c] = visible;
+        ++VisibleCalls[&c];
+    }
+    std::map<const TControl*, int> VisibleCalls;
     void ShowEnabled(TControl& c, bool enabled) override { Enabled[&c] = enabled; }
     void ShowReadOnlyGroup(TControl& group, bool readOnly) override { ReadOnly[&group] = readOnly; }
     void ShowHint(TControl& c, const std::string& hint) override { Hints[&c] = hint; }
     void ShowGauge(TProgressBar&) override {}
     void ShowTimer(TTimer& timer) override { TimerRunning = timer.Running(); }
+    std::map<const TControl*, std::vector<std::string>> Headings;
+    std::map<const TControl*, std::size_t> RowCounts;
+    std::map<const TControl*, int> Selections;
+    std::map<const TControl*, int> ChartPaints;
+    void ShowColumns(TTable& t) override {
+        Headings[&t].clear();
+        for (const TTableColumn& c : t.Columns())
+            Headings[&t].push_back(c.Caption);
+    }
+    void ShowRows(TTable& t) override { RowCounts[&t] = t.RowCount(); }
+    void ShowSelection(TTable& t) override {
+        Selections[&t] = t.Selected();
+        // The toolkit tells of the mirror's own choice too.
+        if (Mirror != nullptr)
+            Mirror->RowChosen(t, -1);
+    }
+    void ShowChart(TBarChart& c) override { ++ChartPaints[&c]; }
     void SendToBack(TControl& c) override { Lowered.push_back(&c); }
     void ShowTitle(const std::string& title) override { Title = title; }
     void ShowWindowRect(const TRect& outer) override {
@@ -213,4 +234,74 @@ TEST_F(MirrorTest, AtAnotherResolutionEverySizeIsScaledButNotTheWindowsPlace) {
     EXPECT_EQ(Native.Outer, outer);
     EXPECT_EQ(Native.MinWidth, 1000);
     EXPECT_EQ(Native.SideWidth, 345);
+}
+
+namespace {
+
+struct AnalysisMirror : WindowTest {
+    TRecordingNative Native;
+    std::unique_ptr<TMirror> Mirror;
+    TfrmAnalyse* Form = nullptr;
+
+    void Build() {
+        Start();
+        Form = &Window->frmAnalyse;
+        Mirror = std::make_unique<TMirror>(*Form, Form->Controls(), Native);
+        Native.Mirror = Mirror.get();
+        Mirror->Build();
+    }
+    ~AnalysisMirror() override { Mirror.reset(); }
+};
+
+} // namespace
+
+TEST_F(AnalysisMirror, TablesChartsAndTheWindowsComingAndGoing) {
+    Build();
+    EXPECT_EQ(Native.Created.size(), Form->Controls().size());
+    EXPECT_EQ(Native.Title, "Analyse");
+    EXPECT_EQ(Native.Headings[&Form->tblVerlauf], (std::vector<std::string>{"Zeit", "Bytes", "Text",
+                                                                            "Pr\xC3\xBC"
+                                                                            "fsumme"}));
+    EXPECT_EQ(Native.RowCounts[&Form->tblLoks], 0u);
+    EXPECT_FALSE(Native.Texts.count(&Form->tblLoks)) << "a table has no caption to show";
+    EXPECT_TRUE(Native.TimerRunning);
+    // Hidden until asked for; the building shows nothing of the window.
+    EXPECT_FALSE(Native.VisibleCalls.count(Form));
+
+    // F2 in the main window shows it and brings it to the front, each time.
+    Window->FunctionKey(2);
+    EXPECT_TRUE(Native.Visible[Form]);
+    const int shown = Native.VisibleCalls[Form];
+    Window->FunctionKey(2);
+    EXPECT_EQ(Native.VisibleCalls[Form], shown + 1);
+    EXPECT_TRUE(Native.Visible[Form]);
+    // Its close box hides it; the window is not closed for good.
+    EXPECT_FALSE(Mirror->CloseBox());
+    EXPECT_FALSE(Native.Visible[Form]);
+    EXPECT_FALSE(Form->Visible());
+
+    // The desktop gives the window its inside: the controls follow.
+    Mirror->ClientResized(1000, 700);
+    EXPECT_EQ(Native.Rects[&Form->tblVerlauf], ArrangeAnalysis(1000, 700).tblVerlauf);
+    EXPECT_EQ(Native.Rects[&Form->tblVerlauf].Bottom(), 700 - 8);
+
+    // Rows and bars reach the toolkit when they change, the user's choice
+    // the model; the toolkit's echo of the mirror's own choice does not.
+    Form->tblLoks.SetRows({{"3 (kurz)"}, {"5 (kurz)"}});
+    EXPECT_EQ(Native.RowCounts[&Form->tblLoks], 2u);
+    Mirror->RowChosen(Form->tblLoks, 1);
+    EXPECT_EQ(Form->tblLoks.Selected(), 1);
+    Form->tblLoks.Select(0);
+    EXPECT_EQ(Native.Selections[&Form->tblLoks], 0);
+    EXPECT_EQ(Form->tblLoks.Selected(), 0);
+    const int paints = Native.ChartPaints[&Form->chtPraeambeln];
+    Form->chtPraeambeln.SetBars({{"14", 3, false}});
+    Form->chtPraeambeln.SetBars({{"14", 3, false}});
+    EXPECT_EQ(Native.ChartPaints[&Form->chtPraeambeln], paints + 1);
+}
+
+TEST_F(MirrorTest, TheMainWindowsCloseBoxClosesIt) {
+    Build(true);
+    EXPECT_TRUE(Mirror->CloseBox());
+    EXPECT_FALSE(Mirror->FunctionKey(5)) << "F5 has no use";
 }

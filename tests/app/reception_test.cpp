@@ -1,7 +1,7 @@
+#include "reception_fixture.h"
 #include "stream_builder.h"
 #include "sys_calls_guard.h"
 #include "temp_folder.h"
-#include "window_fixture.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,33 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A pseudo-terminal whose slave end the window opens as "COM5".
-struct Reception : WindowTest {
-    int Master = -1;
-    std::string SlavePath;
-
-    void SetUp() override {
-        int slave = -1;
-        char name[128];
-        ASSERT_EQ(openpty(&Master, &slave, name, nullptr, nullptr), 0);
-        close(slave);
-        SlavePath = name;
-    }
-    void TearDown() override {
-        Window.reset();
-        if (Master >= 0)
-            close(Master);
-        SetPortOverrides({});
-    }
-    void StartMapped(const std::string& settings = "") {
-        StartWithSettings("[Ports]\r\nCOM5=" + SlavePath + "\r\n" + settings);
-    }
-    void Send(const std::vector<uint8_t>& bytes) {
-        ASSERT_EQ(write(Master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    bool Stopped() const { return !Window->Timer1.Running(); }
-};
 
 // A second pseudo-terminal, for a second port choice.
 struct TSecondPort {
@@ -554,4 +527,40 @@ TEST_F(Reception, AFailureEscapingTheReadShowsTheWarningAndReleasesThePort) {
     EXPECT_EQ(CountOf(Log(), "kein COM5-Port"), 0);
     Window->btnStop.Click();
     ASSERT_TRUE(TickUntil([&] { return Stopped(); }));
+}
+
+TEST_F(Reception, BadPacketsAreMarkedWithTheirTextUnchanged) {
+    StartMapped("[SETTINGS]\r\nZeige_Idle=1\r\nZeige_Lokbefehle_S=1\r\n");
+    Window->btnStart.Click();
+    TStreamBuilder b;
+    b.DeviceInfo(118, 0, 'e');
+    b.Ones(20);
+    b.DccPacket({0xFF, 0x00}, 16);          // the first: its preamble may be cut short
+    b.DccPacket({0x03, 0x3F, 0x85}, 15);    // sound
+    b.Packet({0x03, 0x3F, 0x85, 0x00}, 15); // wrong error byte
+    b.DccPacket({0x03, 0x3F, 0x86}, 12);    // short preamble
+    b.Packet({0xFF, 0x00, 0xFE}, 9);        // both: the error byte wins
+    b.DccPacket({0xFF, 0x00}, 14);          // sound again
+    b.RawBytes(std::vector<uint8_t>(60, 0xFF));
+    Send(b.Take());
+    ASSERT_TRUE(TickUntil([&] { return Log().size() == 7; })) << Joined(Log());
+
+    const TLogStore& store = Window->Memo1.Lines.Store();
+    const TLogMark expected[] = {
+        TLogMark::None,          TLogMark::None,          TLogMark::None, TLogMark::ChecksumError,
+        TLogMark::ShortPreamble, TLogMark::ChecksumError, TLogMark::None};
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(store.Mark(i), expected[i]) << i << ": " << store.Line(i);
+    const TLines shown = Log();
+    EXPECT_EQ(shown[3], shown[2]) << "a marked line reads as the sound one";
+
+    // Saved and copied, marked lines are text like any other.
+    const std::string saved = Folder.Path + "/log.txt";
+    Window->SaveMonitorLog(saved);
+    Window->btn_clipboardClick();
+    std::string text;
+    for (const std::string& line : shown)
+        text += line + "\r\n";
+    EXPECT_EQ(ReadAll(saved), text);
+    EXPECT_EQ(Desktop.Clipboard + "\n", Joined(shown));
 }

@@ -30,3 +30,9 @@ const TPoint CbxIdle = CheckBox(174, 345, 13, 78);
 const TPoint CbxCv = CheckBox(174, 345, 13, 114);
 const TPoint EdtMin{174 + 11 + 27, 173 + 36 + 10};
 const TPoint EdtMax{174 + 96 + 27, 173 + 36 + 10};
+
+// The analysis window's buttons (ArrangeAnalysis), relative to its inside.
+const TPoint BtnZuruecksetzen{63, 20};
+const TPoint BtnKopieren{169, 20};
+const TPoint BtnBericht{290, 20};
+const TPoint BtnAufzeichnen{451, 20};

@@ -1,5 +1,6 @@
 // The real monitor in a real X server, driven with the mouse and the
 // keyboard, fed by the simulated device over pseudo-terminals.
+#include "analysis_run.h"
 #include "control_points.h"
 #include "run_program.h"
 #include "x_session.h"
@@ -97,6 +98,32 @@ TEST_F(EndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     for (std::size_t i = 0; i < common; ++i)
         ASSERT_EQ(decoded[i], expected[i]) << "line " << i;
     EXPECT_GE(expected.size(), decoded.size()) << "the window shows lines the bytes do not hold";
+}
+
+// The analysis window opened with F2 while the device sends with bit errors:
+// "Kopieren" gives what fennox-stats prints for the bytes received, and 20
+// seconds of raw bytes are recorded as the simulator sent them.
+TEST_F(EndToEnd, AnalysisCopiesFennoxStatsFiguresAndRecordsTheRawBytes) {
+    const std::string tee = Dir + "/sent.bin";
+    const std::string slave = StartSim({"--seed", "5", "--errors", "1e-3", "--tee", tee});
+    ASSERT_FALSE(slave.empty());
+    WriteFile(Monitor->SettingsPath(),
+              Switches + "[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM5=" + slave + "\r\n");
+    Monitor->Launch();
+    Click(BtnStart);
+    Pause(2000);
+    const std::string recording = Dir + "/roh.bin";
+    const TAnalysisRun run = RecordAndCopy(*X, recording, recording, 20, Dir + "/analysis.png");
+    std::printf("analysis window: %s\n", (Dir + "/analysis.png").c_str());
+    Click(BtnStop);
+    Pause(500);
+    Stop(Sim);
+    EXPECT_GT(run.EarlySize, 1000u) << "written at least once a second";
+    ExpectFennoxStatsJson(run.Json, tee, Dir);
+    const std::string recorded = ReadFile(recording);
+    EXPECT_EQ(recorded.size(), run.RecordedSize) << "complete when it was ended";
+    ExpectRecordedSlice(recorded, tee, 20);
+    EXPECT_TRUE(Monitor->Running());
 }
 
 TEST_F(EndToEnd, SettingsSurviveEndeAndTheCloseBoxStoresNothing) {

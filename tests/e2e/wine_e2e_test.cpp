@@ -3,6 +3,7 @@
 // a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
 // FENNOX_EXE (the program) and WINEPREFIX set.
 #include "control_layout.h"
+#include "analysis_run.h"
 #include "control_points.h"
 #include "first_start_file.h"
 #include "latin1_text.h"
@@ -83,27 +84,10 @@ public:
         Program.Pid = -1;
         return status;
     }
-    TGeometry Inside() const {
-        // The window's client area on the screen: without a window manager
-        // wine shows the Windows window without its frame.
-        const std::string out = Session.X({"/usr/bin/xwininfo", "-id", WindowId});
-        TGeometry g;
-        const auto at = [&](const char* key) {
-            const std::size_t p = out.find(key);
-            return p == std::string::npos ? 0 : std::atoi(out.c_str() + p + std::strlen(key));
-        };
-        g.X = at("Absolute upper-left X:");
-        g.Y = at("Absolute upper-left Y:");
-        g.Width = at("Width:");
-        g.Height = at("Height:");
-        return g;
-    }
-    void Click(TPoint p) const {
-        const TGeometry g = Inside();
-        Session.X({"/usr/bin/xdotool", "mousemove", "--sync", std::to_string(g.X + p.X),
-                   std::to_string(g.Y + p.Y), "click", "1"});
-        Pause(300);
-    }
+    // Without a window manager wine shows the Windows window without its
+    // frame: the inside is the client area.
+    TGeometry Inside() const { return Session.Inside(WindowId); }
+    void Click(TPoint p) const { Session.Click(WindowId, p.X, p.Y); }
     void Key(const std::string& keys) const {
         Session.X({"/usr/bin/xdotool", "key", keys});
         Pause(300);
@@ -135,6 +119,7 @@ struct WineEndToEnd : ::testing::Test {
     // fennox-sim on a pseudo-terminal lent to wine as COM5, with the
     // simulator's arguments added.
     void StartDeviceOnCom5(const std::vector<std::string>& args = {}) {
+        std::filesystem::create_directories(Dir);
         std::vector<std::string> command{FENNOX_SIM, "--pty"};
         command.insert(command.end(), args.begin(), args.end());
         Sim = Spawn(command, {}, true);
@@ -195,7 +180,6 @@ TEST_F(WineEndToEnd, EndeTwiceReplacesAnExistingFile) {
 
 TEST_F(WineEndToEnd, ReceptionAndSavingMatchTheHeadlessDecoder) {
     const std::string tee = Dir + "/sent.bin";
-    std::filesystem::create_directories(Dir);
     ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5({"--seed", "11", "--tee", tee}));
 
     TWineMonitor monitor(*X, Dir);
@@ -360,6 +344,39 @@ TEST_F(WineEndToEnd, At144DpiTheWindowAndItsControlsAreOneAndAHalfTimesAsLarge) 
     std::string expected = FirstStartFile;
     expected.replace(expected.find("COM-Port=5"), 10, "COM-Port=9");
     EXPECT_EQ(ReadFile(monitor.SettingsPath()), expected);
+}
+
+// As on Linux: F2 while the device sends with bit errors, "Kopieren" gives
+// fennox-stats' figures for the bytes received, 20 seconds recorded.
+TEST_F(WineEndToEnd, AnalysisCopiesFennoxStatsFiguresAndRecordsTheRawBytes) {
+    const std::string tee = Dir + "/sent.bin";
+    ASSERT_NO_FATAL_FAILURE(StartDeviceOnCom5({"--seed", "5", "--errors", "1e-3", "--tee", tee}));
+
+    TWineMonitor monitor(*X, Dir);
+    WriteFile(monitor.SettingsPath(),
+              "[SETTINGS]\r\nCOM-Port=5\r\nZeige_Zeit=1\r\nZeige_Schaltbefehle=1\r\n"
+              "Zeige_Lokbefehle_S=1\r\nZeige_Lokbefehle_F=1\r\nZeige_Idle=1\r\nDCC=1\r\n"
+              "[Window]\r\nLeft=0\r\nTop=0\r\n");
+    monitor.Launch();
+    monitor.Click(BtnStart);
+    Pause(2000);
+    const std::string recording = Dir + "/roh.bin";
+    const TAnalysisRun run =
+        RecordAndCopy(*X, recording, WindowsPath(recording), 20, Dir + "/analysis.png");
+    std::printf("analysis window: %s\n", (Dir + "/analysis.png").c_str());
+    monitor.Click(BtnStop);
+    Pause(800);
+    Stop(Sim);
+    EXPECT_GT(run.EarlySize, 1000u) << "written at least once a second";
+    // Windows puts CR LF on the clipboard; the JSON has no line break but
+    // its last.
+    std::string json = run.Json;
+    if (json.size() >= 2 && json.compare(json.size() - 2, 2, "\r\n") == 0)
+        json.replace(json.size() - 2, 2, "\n");
+    ExpectFennoxStatsJson(json, tee, Dir);
+    const std::string recorded = ReadFile(recording);
+    EXPECT_EQ(recorded.size(), run.RecordedSize) << "complete when it was ended";
+    ExpectRecordedSlice(recorded, tee, 20);
 }
 
 } // namespace

@@ -104,6 +104,47 @@ std::string TXSession::WaitForWindow(const std::string& namePattern, int ms,
     return std::string();
 }
 
+TGeometry TXSession::Inside(const std::string& id) const {
+    // xwininfo, not xdotool: under a window manager xdotool adds the frame's
+    // offset twice.
+    const std::string out = X({"/usr/bin/xwininfo", "-id", id});
+    TGeometry g;
+    std::istringstream in(out);
+    std::string line;
+    const auto valueOf = [](const std::string& l) {
+        return std::atoi(l.c_str() + l.find(':') + 1);
+    };
+    while (std::getline(in, line)) {
+        if (line.find("Absolute upper-left X:") != std::string::npos)
+            g.X = valueOf(line);
+        else if (line.find("Absolute upper-left Y:") != std::string::npos)
+            g.Y = valueOf(line);
+        else if (line.find("  Width:") != std::string::npos)
+            g.Width = valueOf(line);
+        else if (line.find("  Height:") != std::string::npos)
+            g.Height = valueOf(line);
+    }
+    return g;
+}
+
+void TXSession::Click(const std::string& id, int x, int y) const {
+    const TGeometry g = Inside(id);
+    // Not --sync: it waits for the pointer to move, which it does not when
+    // the point is clicked a second time.
+    X({"/usr/bin/xdotool", "mousemove", std::to_string(g.X + x), std::to_string(g.Y + y), "sleep",
+       "0.2", "click", "1"});
+    Pause(300);
+}
+
+void TXSession::Key(const std::string& keys) const {
+    X({"/usr/bin/xdotool", "key", keys});
+    Pause(150);
+}
+
+std::string TXSession::Clipboard() const {
+    return RunProgram({"/usr/bin/xclip", "-o", "-selection", "clipboard"}, "", Env()).Out;
+}
+
 bool TXSession::WindowGone(const std::string& id) const {
     return RunProgram({"/usr/bin/xdotool", "getwindowname", id}, "", Env()).ExitCode != 0;
 }
@@ -170,26 +211,7 @@ int TMonitor::WaitEnd(int seconds) {
 }
 
 TGeometry TMonitor::Geometry() const {
-    // xwininfo, not xdotool: under a window manager xdotool adds the frame's
-    // offset twice.
-    const std::string out = Session.X({"/usr/bin/xwininfo", "-id", WindowId});
-    TGeometry g;
-    std::istringstream in(out);
-    std::string line;
-    const auto valueOf = [](const std::string& l) {
-        return std::atoi(l.c_str() + l.find(':') + 1);
-    };
-    while (std::getline(in, line)) {
-        if (line.find("Absolute upper-left X:") != std::string::npos)
-            g.X = valueOf(line);
-        else if (line.find("Absolute upper-left Y:") != std::string::npos)
-            g.Y = valueOf(line);
-        else if (line.find("  Width:") != std::string::npos)
-            g.Width = valueOf(line);
-        else if (line.find("  Height:") != std::string::npos)
-            g.Height = valueOf(line);
-    }
-    return g;
+    return Session.Inside(WindowId);
 }
 
 TFrame TMonitor::Frame() const {
@@ -221,8 +243,7 @@ void TMonitor::Type(const std::string& text) const {
 }
 
 void TMonitor::Key(const std::string& keys) const {
-    Session.X({"/usr/bin/xdotool", "key", keys});
-    Pause(150);
+    Session.Key(keys);
 }
 
 bool TMonitor::SaveLogAs(const std::string& pathWithoutExtension) const {

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+struct TGeometry {
+    int X = 0, Y = 0, Width = 0, Height = 0;
+};
+
 class TXSession {
 public:
     // Starts Xvfb on a free display number, and under it the window manager
@@ -30,6 +34,14 @@ public:
     std::string WaitForWindow(const std::string& namePattern, int ms = 15000,
                               const std::function<bool()>& worthWaiting = nullptr) const;
     bool WindowGone(const std::string& id) const;
+    // The inside of a window on the screen (without a window manager's
+    // frame), a click at a point given relative to its top-left, and a key
+    // press for the window with the focus.
+    TGeometry Inside(const std::string& id) const;
+    void Click(const std::string& id, int x, int y) const;
+    void Key(const std::string& keys) const;
+    // The text on the clipboard (the X selection CLIPBOARD).
+    std::string Clipboard() const;
     // A screenshot of the whole screen as PNG.
     void Screenshot(const std::string& path) const;
 
@@ -43,10 +55,6 @@ private:
     std::string Manager;
     TChild Server;
     TChild ManagerProcess;
-};
-
-struct TGeometry {
-    int X = 0, Y = 0, Width = 0, Height = 0;
 };
 
 // A window manager's frame around a window (_NET_FRAME_EXTENTS); all 0

@@ -70,7 +70,7 @@ struct QtWindowTest : ::testing::Test {
     }
     void Start() {
         Model = std::make_unique<TfrmMain>(Desktop);
-        Window = std::make_unique<TQtWindow>(*Model, Desktop);
+        Window = std::make_unique<TQtWindow>(*Model, Model->Controls(), Desktop);
     }
     template <typename T> T* Widget(const TControl& c) const {
         return qobject_cast<T*>(Window->WidgetOf(c));
