@@ -21,7 +21,8 @@ struct Win32WindowTest : ::testing::Test {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
         Model = std::make_unique<TfrmMain>(Platform);
-        Window = std::make_unique<TWin32Window>(*Model, Platform, GetModuleHandleA(nullptr));
+        Window = std::make_unique<TWin32Window>(*Model, Model->Controls(), Platform,
+                                                GetModuleHandleA(nullptr));
         Window->Show(SW_SHOWNORMAL);
         Pump(500);
     }
