@@ -10,15 +10,20 @@
 # --analysis: the analysis window is opened with F2 right after "Start" and
 # stays open; at the end its "Kopieren" is compared with fennox-stats --json
 # of the same bytes (what the simulator sent, kept with --tee).
+# --check: the time stamp is off, and at the end the Monitor log is saved
+# ("speichern") and compared line by line with fennox-decode's output of the
+# bytes the simulator sent: every line must be there, none changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/demo-lib.sh
 errors=0
 analysis=false
+check=false
 while [ $# -gt 0 ]; do
     case $1 in
     --errors) errors=$2; shift 2 ;;
     --analysis) analysis=true; shift ;;
+    --check) check=true; shift ;;
     *) break ;;
     esac
 done
@@ -26,7 +31,7 @@ minutes=${1:-10}
 
 bash scripts/install-deps.sh
 cmake -S . -B build-soak -G Ninja -DFENNOX_TICK_LOG=ON -DFENNOX_TESTS=OFF >/dev/null
-cmake --build build-soak --target fennox fennox-sim fennox-stats -j "$(nproc)"
+cmake --build build-soak --target fennox fennox-sim fennox-stats fennox-decode -j "$(nproc)"
 
 folder=$(mktemp -d)
 cleanup() {
@@ -42,7 +47,9 @@ coproc FENNOX_SIM { exec build-soak/tools/fennox-sim --pty --seed 5 --errors "$e
 SIM_PID=$FENNOX_SIM_PID
 read -r -t 10 SIM_PTY <&"${FENNOX_SIM[0]}"
 cp build-soak/app/fennox "$folder/fennox"
-printf '[SETTINGS]\r\nCOM-Port=5\r\nZeige_Zeit=1\r\nZeige_Bin=1\r\nZeige_Schaltbefehle=1\r\nNur_ON=0\r\nZeige_Lokbefehle_S=1\r\nZeige_Lokbefehle_F=1\r\nZeige_RailCom=1\r\nZeige_Idle=1\r\nZeige_Sonstiges=1\r\nZeige_CV=1\r\nDCC=1\r\n[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM5=%s\r\n' "$SIM_PTY" > "$folder/fennox.ini"
+time=1
+$check && time=0
+printf '[SETTINGS]\r\nCOM-Port=5\r\nZeige_Zeit=%s\r\nZeige_Bin=1\r\nZeige_Schaltbefehle=1\r\nNur_ON=0\r\nZeige_Lokbefehle_S=1\r\nZeige_Lokbefehle_F=1\r\nZeige_RailCom=1\r\nZeige_Idle=1\r\nZeige_Sonstiges=1\r\nZeige_CV=1\r\nDCC=1\r\n[Window]\r\nLeft=0\r\nTop=0\r\n[Ports]\r\nCOM5=%s\r\n' "$time" "$SIM_PTY" > "$folder/fennox.ini"
 "$folder/fennox" >/dev/null 2>&1 &
 monitor=$!
 wait_for_monitor_window >/dev/null
@@ -84,6 +91,24 @@ if $analysis; then
 fi
 xdotool mousemove --sync 84 373 click 1    # "Stop"
 sleep 1
+if $check; then
+    # "speichern": the dialog's file name field has the focus.
+    xdotool mousemove --sync 123 276 click 1
+    for _ in $(seq 100); do
+        dialog=$(xdotool search --onlyvisible --name '^Aufzeichnung speichern$' 2>/dev/null | head -n1 || true)
+        [ -n "$dialog" ] && break
+        sleep 0.1
+    done
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type "$folder/saved"
+    xdotool key Return
+    for _ in $(seq 600); do
+        [ -f "$folder/saved.txt" ] && break
+        sleep 0.1
+    done
+fi
 
 ticks=$folder/fennox-ticks.log
 awk -v minutes="$minutes" '
@@ -122,5 +147,22 @@ PY
         diff <(tr ',' '\n' < "$folder/window.json") <(tr ',' '\n' < "$folder/fennox-stats.json") | head -20
     fi
     echo "analysis: $folder/window.json, $folder/fennox-stats.txt, $folder/analysis.png"
+fi
+if $check; then
+    # The saved log: "COM5 geöffnet", the decoded lines, "COM geschlossen",
+    # "Empfang gestoppt". What the window never decoded (the bytes left in
+    # the port and in its receive buffer at Stop) comes after its lines in
+    # fennox-decode's output, so the window's lines are a prefix of it.
+    stop_simulator
+    build-soak/tools/fennox-decode --on binaer,schaltbefehle,lokbefehle_s,lokbefehle_f,railcom,idle,sonstige,cv,dcc_stream,bitstream,schrott \
+        "$folder/sent.bin" > "$folder/decoded.txt"
+    tr -d '\r' < "$folder/saved.txt" | sed '1d' | head -n -2 > "$folder/window.txt"
+    shown=$(wc -l < "$folder/window.txt")
+    if head -n "$shown" "$folder/decoded.txt" | cmp -s - "$folder/window.txt"; then
+        echo "saved log        $shown lines, equal line for line to fennox-decode's first $shown of $(wc -l < "$folder/decoded.txt")"
+    else
+        echo "saved log        DIFFERS from fennox-decode's output:"
+        diff <(head -n "$shown" "$folder/decoded.txt") "$folder/window.txt" | head -20
+    fi
 fi
 echo "tick log: $ticks; memory samples: $samples"
