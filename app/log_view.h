@@ -141,10 +141,10 @@ public:
     static constexpr int DragScrollMilliseconds = 50;
     // How often a changing view is brought up to date, however often lines
     // arrive (appending never waits for it): some 30 times a second while
-    // the user works in it, 10 times while it follows the lines coming in,
+    // the user works in it, 5 times while it follows the lines coming in,
     // which then pass by too fast to read anyway.
     static constexpr int FrameMilliseconds = 33;
-    static constexpr int FollowMilliseconds = 125;
+    static constexpr int FollowMilliseconds = 200;
 
     // Shows model on surface; the text starts at left, top in the view.
     // The model must outlive the view; the view listens to it.
