@@ -14,11 +14,13 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -239,6 +241,50 @@ TEST_F(LogWidgetTest, CharactersOutsideLatin1BecomeQuestionMarks) {
                                        "c\r\nd");
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(Lines(), (QStringList{QString::fromUtf8("? \xC3\xA4 ?a"), "b", "c", "d"}));
+}
+
+// The rows on screen are the lines' letters: the same pixels as Qt drawing
+// the text itself, umlauts included (bytes above 0x7F once reached the
+// screen as a box or not at all).
+TEST_F(LogWidgetTest, RowsLookAsTheTextDrawnByQt) {
+    const std::string lines[] = {"Lok     3 (28 Step) R\xFC"
+                                 "ckw. Stufe  5",
+                                 "Pr\xE4"
+                                 "ambel: 11111111111111",
+                                 "\xC4\xD6\xDC\xDF \xB0 \xB5 \xE9"};
+    for (const std::string& line : lines)
+        Append(line);
+    Log->clearFocus();
+    QApplication::processEvents();
+    const QImage shown = Log->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    QImage drawn(shown.size(), QImage::Format_RGB32);
+    drawn.fill(Log->palette().color(QPalette::Base));
+    QPainter p(&drawn);
+    QFont font = Log->font();
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    p.setFont(font);
+    p.setPen(Log->palette().color(QPalette::Text));
+    const int ascent = static_cast<int>(std::ceil(QFontMetricsF(font).ascent()));
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        const QRect at = Log->CaretRect(TLogPos{i, 0});
+        p.drawText(QPointF(at.left(), at.top() + ascent),
+                   QString::fromLatin1(lines[i].data(), static_cast<qsizetype>(lines[i].size())));
+    }
+    p.end();
+
+    int differing = 0, ink = 0;
+    const QRgb base = Log->palette().color(QPalette::Base).rgb();
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            differing += shown.pixel(x, y) != drawn.pixel(x, y);
+            ink += shown.pixel(x, y) != base;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    // The letters left ink: not two empty pictures alike.
+    EXPECT_GT(ink, 500);
 }
 
 TEST_F(LogWidgetTest, ClickDragAndShiftClickSelectWithTheMouse) {
