@@ -173,11 +173,29 @@ void TMirror::Show(TControl& c, TChange what) {
         break;
     case TChange::Gauge:
         if (c.Kind() == TControlKind::ProgressBar)
-            Native.ShowGauge(static_cast<TProgressBar&>(c));
+            ShowGauge(static_cast<TProgressBar&>(c));
         break;
     default:
         break;
     }
+}
+
+void TMirror::ShowGauge(TProgressBar& bar) {
+    TGaugeShown now;
+    now.Min = bar.Min();
+    now.Max = bar.Max();
+    now.Color = bar.BarColor();
+    const long long span = static_cast<long long>(now.Max) - now.Min;
+    const long long width = NativeRect(bar).Width;
+    now.Filled =
+        span <= 0
+            ? 0
+            : static_cast<int>((static_cast<long long>(bar.Position()) - now.Min) * width / span);
+    TGaugeShown& shown = GaugesShown[&bar];
+    if (shown == now)
+        return;
+    shown = now;
+    Native.ShowGauge(bar);
 }
 
 void TMirror::Clicked(TControl& control) {

@@ -13,6 +13,7 @@
 
 #include "controls.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,19 @@ private:
     TRect NativeRect(const TControl& control) const;
     void ShowLogs();
     int ToScreen(int value) const { return ScaledToDpi(value, Dpi); }
+    void ShowGauge(TProgressBar& bar);
+
+    // What a gauge shows: its range, its filled pixels and its colour. The
+    // receive loop sets the position every tick, mostly by a few bytes that
+    // do not move the fill by a pixel; each native update would repaint it.
+    struct TGaugeShown {
+        int Min = 0, Max = 0, Filled = -1;
+        TColorRef Color = 0;
+        bool operator==(const TGaugeShown& o) const {
+            return Min == o.Min && Max == o.Max && Filled == o.Filled && Color == o.Color;
+        }
+    };
+    std::map<const TControl*, TGaugeShown> GaugesShown;
 
     TForm& Form;
     std::vector<TControl*> Controls;

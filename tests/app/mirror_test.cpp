@@ -52,7 +52,8 @@ public:
     void ShowEnabled(TControl& c, bool enabled) override { Enabled[&c] = enabled; }
     void ShowReadOnlyGroup(TControl& group, bool readOnly) override { ReadOnly[&group] = readOnly; }
     void ShowHint(TControl& c, const std::string& hint) override { Hints[&c] = hint; }
-    void ShowGauge(TProgressBar&) override {}
+    void ShowGauge(TProgressBar&) override { ++GaugeShows; }
+    int GaugeShows = 0;
     void ShowTimer(TTimer& timer) override { TimerRunning = timer.Running(); }
     std::map<const TControl*, std::vector<std::string>> Headings;
     std::map<const TControl*, std::size_t> RowCounts;
@@ -133,6 +134,27 @@ TEST_F(MirrorTest, BuildsEveryControlParentsFirstAndShowsTheModel) {
     EXPECT_TRUE(Native.ReadOnly[&Window->GroupBoxHardware]);
     EXPECT_FALSE(Native.Enabled.count(&Window->GroupBoxHardware));
     EXPECT_FALSE(Native.SideShown);
+}
+
+// The receive loop sets the gauge every tick; the native one hears of it
+// only when its fill moves by a pixel or its colour or range changes.
+TEST_F(MirrorTest, TheGaugeIsShownWhenWhatItShowsChanges) {
+    Build(false);
+    TProgressBar& gauge = Window->ProgressBar2;
+    ASSERT_GT(Native.Rects[&gauge].Width, 100);
+    const int pixelBytes = gauge.Max() / Native.Rects[&gauge].Width;
+    const int shows = Native.GaugeShows;
+    gauge.SetPosition(pixelBytes / 2);
+    gauge.SetPosition(0);
+    EXPECT_EQ(Native.GaugeShows, shows) << "no pixel of fill";
+    gauge.SetPosition(gauge.Max());
+    EXPECT_EQ(Native.GaugeShows, shows + 1);
+    gauge.SetBarColor(0x0000FF);
+    EXPECT_EQ(Native.GaugeShows, shows + 2);
+    gauge.SetRange(0, 100);
+    EXPECT_EQ(Native.GaugeShows, shows + 3);
+    gauge.SetPosition(0);
+    EXPECT_EQ(Native.GaugeShows, shows + 4);
 }
 
 TEST_F(MirrorTest, RectanglesAreInTheNativeParent) {
