@@ -97,7 +97,13 @@ std::map<std::string, double> OtherBuild(const std::string& program, long lines,
     // kilobyte and a half a line). This build takes the last number.
     for (const std::string* each : {&older, &command}) {
         const std::string& c = *each;
-        if (std::system((c + " > " + out).c_str()) != 0)
+#ifdef _WIN32
+        // cmd takes off the first and the last quote of its command line.
+        const std::string run = "\"" + c + " > " + out + "\"";
+#else
+        const std::string run = c + " > " + out;
+#endif
+        if (std::system(run.c_str()) != 0)
             continue;
         std::ifstream in(out);
         std::string line;
@@ -105,8 +111,8 @@ std::map<std::string, double> OtherBuild(const std::string& program, long lines,
         // print figures of nothing: only a run of these lines counts.
         bool sameLines = false;
         while (std::getline(in, line)) {
-            sameLines =
-                sameLines || line.find(std::to_string(lines) + " lines") != std::string::npos;
+            sameLines = sameLines || (line.find(std::to_string(lines)) != std::string::npos &&
+                                      line.find("lines") != std::string::npos);
             if (!sameLines)
                 continue;
             for (const TFigure& f : Figures) {
