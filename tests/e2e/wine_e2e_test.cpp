@@ -2,8 +2,8 @@
 // driven with the mouse and the keyboard and fed by the simulated device on
 // a pseudo-terminal lent to wine as COM5. Run by the Windows test step with
 // FENNOX_EXE (the program) and WINEPREFIX set.
-#include "control_layout.h"
 #include "analysis_run.h"
+#include "control_layout.h"
 #include "control_points.h"
 #include "first_start_file.h"
 #include "latin1_text.h"
