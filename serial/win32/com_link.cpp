@@ -4,6 +4,7 @@
 #include "port_names.h"
 #include "sys_calls.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -96,8 +97,18 @@ int32_t TComLink::ReceiveData(uint8_t* buffer, int32_t count, THandle handle) co
     if (count <= 0)
         return 0;
     TSysCalls& sys = Sys();
+    // Asked for no more than the driver holds, a read is served at once;
+    // asked for more, it first fetches the port's timeouts (under wine a
+    // round trip to its server, on every tick). With nothing waiting, or
+    // the count unknown, the read is made as asked, so that a port that
+    // fails still fails here.
+    DWORD wanted = static_cast<DWORD>(count);
+    DWORD errors = 0;
+    COMSTAT queue{};
+    if (sys.ClearCommError(handle, &errors, &queue) && queue.cbInQue > 0)
+        wanted = std::min(wanted, queue.cbInQue);
     DWORD got = 0;
-    if (sys.ReadFile(handle, buffer, static_cast<DWORD>(count), &got, nullptr))
+    if (sys.ReadFile(handle, buffer, wanted, &got, nullptr))
         return static_cast<int32_t>(got);
     // The stop request runs window code, which may change the last error.
     const DWORD code = sys.GetLastError();

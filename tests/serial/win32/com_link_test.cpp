@@ -156,6 +156,30 @@ TEST_F(ComLinkCalls, FailedReadRequestsTheStopThenShowsItsBox) {
     EXPECT_EQ(Calls.FormatCode, static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
+// A read asks for what the driver holds, at most the count; with nothing
+// waiting or the queue unknown, for the count, so that a failing port fails.
+TEST_F(ComLinkCalls, ReadAsksForTheWaitingBytesAtMostTheCount) {
+    struct TCase {
+        bool QueueKnown;
+        DWORD Waiting;
+        DWORD Asked;
+    };
+    for (const TCase& c : {TCase{true, 19, 19}, TCase{true, 300, 255}, TCase{true, 255, 255},
+                           TCase{true, 0, 255}, TCase{false, 0, 255}}) {
+        Calls.ReadCounts.clear();
+        Calls.HasReportedQueue = c.QueueKnown;
+        Calls.ReportedQueue = c.Waiting;
+        if (!c.QueueKnown)
+            Calls.Failures["ClearCommError"] = {ERROR_INVALID_HANDLE};
+        Calls.Failures["ReadFile"] = {ERROR_INVALID_HANDLE};
+        THookRecorder hook;
+        uint8_t buffer[255];
+        EXPECT_EQ(Link.ReceiveData(buffer, 255, Port), 0);
+        EXPECT_EQ(Calls.ReadCounts, std::vector<DWORD>{c.Asked}) << c.Waiting << " waiting";
+        EXPECT_EQ(hook.Events, (std::vector<std::string>{"stop", "box ReceiveData"}));
+    }
+}
+
 TEST_F(ComLinkCalls, StopRequestCannotChangeTheShownError) {
     TComLinkHook hook;
     std::string shown;

@@ -25,6 +25,9 @@ public:
     // When set, GetCommState reports this record instead of asking the port.
     bool HasReportedDcb = false;
     DCB ReportedDcb{};
+    // When set, ClearCommError succeeds and reports this many waiting bytes.
+    bool HasReportedQueue = false;
+    DWORD ReportedQueue = 0;
 
     // What the calls were given.
     std::string OpenedName;
@@ -37,6 +40,8 @@ public:
     HWND BoxOwner = reinterpret_cast<HWND>(1);
     std::string BoxText, BoxCaption;
     UINT BoxType = 0;
+    // The counts ReadFile was asked for.
+    std::vector<DWORD> ReadCounts;
 
     HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                        DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) override {
@@ -74,6 +79,7 @@ public:
     }
     BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD bytesRead,
                   LPOVERLAPPED overlapped) override {
+        ReadCounts.push_back(count);
         if (Fails("ReadFile")) {
             *bytesRead = 0;
             return FALSE;
@@ -81,7 +87,15 @@ public:
         return TSysCalls::ReadFile(handle, buffer, count, bytesRead, overlapped);
     }
     BOOL ClearCommError(HANDLE handle, LPDWORD errors, LPCOMSTAT stat) override {
-        return Fails("ClearCommError") ? FALSE : TSysCalls::ClearCommError(handle, errors, stat);
+        if (Fails("ClearCommError"))
+            return FALSE;
+        if (HasReportedQueue) {
+            *errors = 0;
+            *stat = COMSTAT{};
+            stat->cbInQue = ReportedQueue;
+            return TRUE;
+        }
+        return TSysCalls::ClearCommError(handle, errors, stat);
     }
     DWORD GetLastError() override {
         Calls.push_back("GetLastError");
