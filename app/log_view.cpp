@@ -78,8 +78,10 @@ void TLogView::Frame() {
     // it is painted.
     if (!Surface.Shown()) {
         RepaintAll = true;
+        ThumbTop = -1;
         return;
     }
+    const bool userActed = UserActed;
     FrameTimer = 0;
     UserActed = false;
     Surface.RunFrameTimer(0);
@@ -89,7 +91,14 @@ void TLogView::Frame() {
         const double perRow = Log.Metrics().ViewHeight / static_cast<double>(maxTop + page);
         const long thumbTop = std::lround(static_cast<double>(top) * perRow);
         const long thumbLength = std::lround(static_cast<double>(page) * perRow);
-        if (thumbTop != ThumbTop || thumbLength != ThumbLength || ++FramesSinceBar >= 15) {
+        const bool moved = thumbTop != ThumbTop || thumbLength != ThumbLength;
+        ++FramesSinceBar;
+        // What the user does shows at once. While the view only follows the
+        // lines coming in, its thumb creeps down the bar: moved once a
+        // second it creeps as well, and each bar painted costs (under wine,
+        // a themed bar takes some sixty round trips to its server).
+        if ((moved && (userActed || ThumbTop < 0 || FramesSinceBar >= FollowBarFrames)) ||
+            FramesSinceBar >= 15) {
             Surface.ShowScrollBar(maxTop, page, top);
             ThumbTop = thumbTop;
             ThumbLength = thumbLength;

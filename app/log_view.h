@@ -145,6 +145,8 @@ public:
     // which then pass by too fast to read anyway.
     static constexpr int FrameMilliseconds = 33;
     static constexpr int FollowMilliseconds = 200;
+    // While it follows, its scroll bar's thumb moves once a second.
+    static constexpr int FollowBarFrames = 5;
 
     // Shows model on surface; the text starts at left, top in the view.
     // The model must outlive the view; the view listens to it.
@@ -234,7 +236,8 @@ private:
     bool UserActed = false;
     // The scroll bar's thumb as last shown, in pixels of a bar as long as
     // the view, and the frames since: a bar is painted again only when its
-    // thumb moves, or twice a second for the exact numbers.
+    // thumb moves (at most every FollowBarFrames frames while the view only
+    // follows), or every 15 frames for the exact numbers.
     long ThumbTop = -1, ThumbLength = -1;
     int FramesSinceBar = 0;
     double Left;

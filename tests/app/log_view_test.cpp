@@ -21,6 +21,7 @@ public:
     std::vector<double> Invalidated;
     std::vector<double> Scrolled;
     size_t MaxTop = 0, Page = 0, Top = 0;
+    int BarsShown = 0;
     int CaretMoves = 0;
     bool DragTimer = false;
     int FrameTimer = 0;
@@ -36,6 +37,7 @@ public:
         MaxTop = maxTop;
         Page = page;
         Top = top;
+        ++BarsShown;
     }
     void CaretMoved() override { ++CaretMoves; }
     void RunDragTimer(bool running) override { DragTimer = running; }
@@ -251,8 +253,8 @@ TEST_F(LogViewTest, FramesPaintOnlyWhatChangedAndMoveWhatIsPainted) {
     EXPECT_EQ(Surface.MaxTop, 25u);
     View.Frame();
     EXPECT_TRUE(Surface.Invalidated.empty());
-    // The bar's thumb did not move a pixel: its numbers follow within half
-    // a second, not at every frame.
+    // The bar's thumb did not move a pixel: its numbers follow within 15
+    // frames, not at every frame.
     EXPECT_EQ(Surface.MaxTop, 25u);
     for (int frame = 0; frame < 15 && Surface.MaxTop == 25; ++frame)
         View.Frame();
@@ -282,6 +284,31 @@ TEST_F(LogViewTest, FramesPaintOnlyWhatChangedAndMoveWhatIsPainted) {
     // What the user does shows sooner: thirty frames a second.
     View.Wheel(1);
     EXPECT_EQ(Surface.FrameTimer, TLogView::FrameMilliseconds);
+}
+
+// Following lines that pour in, the thumb moves at every frame; the bar is
+// shown once every FollowBarFrames frames. The user's scrolling shows at the
+// next frame.
+TEST_F(LogViewTest, WhileFollowingTheBarIsShownOnceASecond) {
+    Append(10);
+    View.Frame();
+    const int first = Surface.BarsShown;
+    EXPECT_EQ(first, 1) << "a new view shows its bar at once";
+    for (int frame = 0; frame < 4 * TLogView::FollowBarFrames; ++frame) {
+        Append(10);
+        EXPECT_EQ(Surface.FrameTimer, TLogView::FollowMilliseconds);
+        View.Frame();
+    }
+    // Four seconds of frames: four bars at most, and the thumb still moves.
+    EXPECT_LE(Surface.BarsShown - first, 4);
+    EXPECT_GE(Surface.BarsShown - first, 3);
+    Append(10);
+    View.Frame();
+    const int before = Surface.BarsShown;
+    View.Wheel(1);
+    View.Frame();
+    EXPECT_EQ(Surface.BarsShown, before + 1);
+    EXPECT_EQ(Surface.Top, Model.TopRow());
 }
 
 TEST_F(LogViewTest, TheContextMenuOffersWhatCanBeDone) {
