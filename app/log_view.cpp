@@ -99,7 +99,7 @@ void TLogView::Frame() {
         // a themed bar takes some sixty round trips to its server).
         if ((moved && (userActed || ThumbTop < 0 || FramesSinceBar >= FollowBarFrames)) ||
             FramesSinceBar >= 15) {
-            Surface.ShowScrollBar(maxTop, page, top);
+            Surface.ShowScrollBar(maxTop, page, top, moved);
             ThumbTop = thumbTop;
             ThumbLength = thumbLength;
             FramesSinceBar = 0;

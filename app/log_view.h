@@ -32,7 +32,9 @@ public:
     // toolkit paints what comes into view.
     virtual void ScrollView(double dy) = 0;
     // The scroll bar shows 0..maxTop, a page of page rows, at top.
-    virtual void ShowScrollBar(size_t maxTop, size_t page, size_t top) = 0;
+    // thumbMoved: false when its thumb stays where it is painted, so that
+    // only the numbers change and the bar need not be painted again.
+    virtual void ShowScrollBar(size_t maxTop, size_t page, size_t top, bool thumbMoved) = 0;
     // The caret moved (or was set again): blinking starts over.
     virtual void CaretMoved() = 0;
     // Whether anybody can see the view: not when its window is minimised

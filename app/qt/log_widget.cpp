@@ -210,7 +210,7 @@ void TLogWidget::RunFrameTimer(int milliseconds) {
         FrameTimer.stop();
 }
 
-void TLogWidget::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
+void TLogWidget::ShowScrollBar(size_t maxTop, size_t page, size_t top, bool) {
     Mirroring = true;
     QScrollBar* bar = verticalScrollBar();
     bar->setPageStep(static_cast<int>(std::min<size_t>(page, INT_MAX)));

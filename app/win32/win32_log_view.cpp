@@ -163,7 +163,7 @@ void TWin32LogView::ScrollView(double dy) {
                    SW_INVALIDATE);
 }
 
-void TWin32LogView::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
+void TWin32LogView::ShowScrollBar(size_t maxTop, size_t page, size_t top, bool thumbMoved) {
     // The range is 32-bit: the rows of gigabytes of text.
     SCROLLINFO bar{};
     bar.cbSize = sizeof bar;
@@ -171,7 +171,9 @@ void TWin32LogView::ShowScrollBar(size_t maxTop, size_t page, size_t top) {
     bar.nMax = static_cast<int>(std::min<size_t>(maxTop + page - (page > 0), 0x7FFFFFFF));
     bar.nPage = static_cast<UINT>(page);
     bar.nPos = static_cast<int>(std::min<size_t>(top, 0x7FFFFFFF));
-    SetScrollInfo(Window, SB_VERT, &bar, TRUE);
+    // Painting a bar whose thumb stays put shows nothing new, and under wine
+    // a themed bar costs dozens of round trips to its server.
+    SetScrollInfo(Window, SB_VERT, &bar, thumbMoved);
 }
 
 void TWin32LogView::CaretMoved() {

@@ -34,7 +34,7 @@ private:
     void SetClipboardText(const std::string& utf8) override;
     void Invalidate(double fromY) override;
     void ScrollView(double dy) override;
-    void ShowScrollBar(size_t maxTop, size_t page, size_t top) override;
+    void ShowScrollBar(size_t maxTop, size_t page, size_t top, bool thumbMoved) override;
     void CaretMoved() override;
     bool Shown() const override;
     void RunFrameTimer(int milliseconds) override;
