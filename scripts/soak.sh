@@ -68,7 +68,10 @@ if $analysis; then
         sleep 0.1
     done
 fi
-cpu() { awk '{ print $14 + $15 }' "/proc/$monitor/stat"; }
+# Milliseconds on a CPU, all threads, as the scheduler counts them: the tick
+# counts of /proc/PID/stat only sample, and a window that wakes every 10 ms
+# can fall between the samples.
+cpu() { cat "/proc/$monitor/task/"*/schedstat | awk '{ s += $1 } END { printf "%d", s / 1e6 }'; }
 cpuStart=$(cpu)
 wallStart=$SECONDS
 
@@ -121,8 +124,8 @@ awk -v minutes="$minutes" '
         printf "Monitor log      %d lines, %.0f lines per minute\n", lines, (lines - firstLines) / (last / 60000)
     }' "$ticks"
 awk 'NR == 1 { first = $2 } { last = $2 } END { printf "memory (RSS)     %.1f MB at start, %.1f MB at end\n", first / 1024, last / 1024 }' "$samples"
-awk -v c=$((cpuEnd - cpuStart)) -v hz="$(getconf CLK_TCK)" -v s=$((wallEnd - wallStart)) \
-    'BEGIN { printf "CPU              %.1f s in %d s: %.1f %% of one CPU\n", c / hz, s, 100 * c / hz / s }'
+awk -v c=$((cpuEnd - cpuStart)) -v s=$((wallEnd - wallStart)) \
+    'BEGIN { printf "CPU              %.1f s in %d s: %.2f %% of one CPU\n", c / 1000, s, c / 10 / s }'
 if $analysis; then
     # The bytes the window had received when "Kopieren" was pressed are the
     # first ones the simulator sent.
