@@ -19,6 +19,11 @@ constexpr size_t CacheBlocks = 16;
 // Blocks an edit may keep open before the oldest is sealed again.
 constexpr size_t EditedBlocks = 8;
 
+// How much of a full block's text goes through zlib with each appended line:
+// a block of 64 kB is sealed over some 30 lines, a few ticks of the receive
+// loop, instead of within one.
+constexpr size_t SealSliceBytes = 2 * 1024;
+
 // zlib's level 7: on a log's lines about 15 times smaller at some 2 us a
 // line; level 6 leaves them twice as big per hour, level 8 takes twice as
 // long.
@@ -105,7 +110,8 @@ void TLogStore::AddLine(TBlock& block, std::string_view line) {
 void TLogStore::Append(std::string_view line, TLogMark mark) {
     TBlock* tail = &Blocks.back();
     if (tail->Lines > 0 && (tail->Bytes + line.size() >= BlockBytes || tail->Lines >= BlockLines)) {
-        Seal(*tail);
+        FinishSealing();
+        StartSealing(*tail);
         tail = &NewBlock(Blocks.size());
         // The room a full block needs, so appending does not copy its text
         // again and again (kept from the last sealed block when there is one).
@@ -115,32 +121,76 @@ void TLogStore::Append(std::string_view line, TLogMark mark) {
         Marks.emplace_back(LineCount(), mark);
     AddLine(*tail, line);
     TextBytes += line.size();
+    SealSlice(SealSliceBytes);
 }
 
 void TLogStore::Seal(TBlock& block) {
+    FinishSealing();
     if (!block.Open)
         return;
-    const std::string& text = block.Open->Text;
+    StartSealing(block);
+    FinishSealing();
+}
+
+void TLogStore::StartSealing(TBlock& block) {
     if (!Zip)
         Zip = std::make_unique<TZip>();
     z_stream& z = Zip->Deflate;
+    const std::string& text = block.Open->Text;
     Scratch.resize(deflateBound(&z, text.size()));
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    z.avail_in = static_cast<uInt>(text.size());
+    z.avail_in = 0;
     z.next_out = Scratch.data();
     z.avail_out = static_cast<uInt>(Scratch.size());
-    const int done = deflate(&z, Z_FINISH);
+    Sealing = block.Id;
+}
+
+void TLogStore::SealSlice(size_t bytes) {
+    if (Sealing == 0)
+        return;
+    // Lines are appended behind it: it is the block before the last.
+    auto block = std::find_if(Blocks.rbegin(), Blocks.rend(),
+                              [this](const TBlock& b) { return b.Id == Sealing; });
+    if (block == Blocks.rend() || !block->Open) {
+        deflateReset(&Zip->Deflate);
+        Sealing = 0;
+        return;
+    }
+    z_stream& z = Zip->Deflate;
+    const std::string& text = block->Open->Text;
+    // Handed to zlib so far: what it took, and what it has still to take.
+    const size_t given =
+        static_cast<size_t>(z.next_in - reinterpret_cast<const Bytef*>(text.data())) + z.avail_in;
+    const size_t slice = std::min(bytes, text.size() - given);
+    z.avail_in += static_cast<uInt>(slice);
+    const bool last = given + slice == text.size();
+    int done = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+    while (done == Z_OK && z.avail_out == 0) {
+        // Beyond deflate's bound: more room, where the output goes on.
+        const size_t out = z.total_out;
+        Scratch.resize(Scratch.size() * 2);
+        z.next_out = Scratch.data() + out;
+        z.avail_out = static_cast<uInt>(Scratch.size() - out);
+        done = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+    }
+    if (!last && (done == Z_OK || done == Z_BUF_ERROR))
+        return;
     const size_t size = z.total_out;
     deflateReset(&z);
+    Sealing = 0;
     if (done != Z_STREAM_END)
         throw std::bad_alloc();
     // Exactly as much as the compressed text needs.
-    block.Packed.reset(new uint8_t[size]);
-    std::memcpy(block.Packed.get(), Scratch.data(), size);
-    block.PackedSize = static_cast<uint32_t>(size);
-    block.Open->Text.clear();
-    block.Open->Starts.clear();
-    Spare = std::move(block.Open);
+    block->Packed.reset(new uint8_t[size]);
+    std::memcpy(block->Packed.get(), Scratch.data(), size);
+    block->PackedSize = static_cast<uint32_t>(size);
+    block->Open->Text.clear();
+    block->Open->Starts.clear();
+    Spare = std::move(block->Open);
+}
+
+void TLogStore::FinishSealing() {
+    SealSlice(SIZE_MAX);
 }
 
 const TLogStore::TText& TLogStore::TextOf(const TBlock& block) const {
@@ -190,6 +240,10 @@ TLogMark TLogStore::Mark(size_t i) const {
 }
 
 void TLogStore::Clear() {
+    if (Sealing != 0) {
+        deflateReset(&Zip->Deflate);
+        Sealing = 0;
+    }
     std::vector<TBlock>().swap(Blocks);
     Spare.reset();
     std::vector<uint8_t>().swap(Scratch);
@@ -217,6 +271,8 @@ void TLogStore::Renumber(size_t fromBlock) {
 }
 
 TLogPos TLogStore::Replace(TLogPos from, TLogPos to, std::string_view text) {
+    // An edit may remove or rebuild the block being sealed.
+    FinishSealing();
     // Editing needs a line to stand in; the empty text is one empty line here.
     if (LineCount() == 0)
         Append(std::string_view());

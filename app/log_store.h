@@ -115,6 +115,8 @@ public:
     size_t FirstLineOfBlock(size_t b) const { return Blocks[b].FirstLine; }
     size_t LinesOfBlock(size_t b) const { return Blocks[b].Lines; }
     size_t LongestLineOfBlock(size_t b) const { return Blocks[b].Longest; }
+    // Whether the block's text is kept compressed.
+    bool BlockIsSealed(size_t b) const { return !Blocks[b].Open; }
     const TLogLengths& LengthsOfBlock(size_t b) const { return Blocks[b].Lengths; }
     // Stays the same while the block's lines do.
     uint64_t BlockId(size_t b) const { return Blocks[b].Id; }
@@ -159,6 +161,12 @@ private:
     TBlock& NewBlock(size_t at);
     void AddLine(TBlock& block, std::string_view line);
     void Seal(TBlock& block);
+    // A full block is sealed a slice at a time, one slice an appended line,
+    // so that no append waits for the whole of it. Start, the next slice,
+    // and the rest at once (before anything else uses zlib's state).
+    void StartSealing(TBlock& block);
+    void SealSlice(size_t bytes);
+    void FinishSealing();
     // The text of a block and where its lines start, decompressed into the
     // cache if sealed.
     const TText& TextOf(const TBlock& block) const;
@@ -179,6 +187,8 @@ private:
     // more than compressing a block's lines.
     struct TZip;
     mutable std::unique_ptr<TZip> Zip;
+    // The block being sealed a slice at a time (0: none), by id.
+    uint64_t Sealing = 0;
     size_t TextBytes = 0;
     // Blocks opened by edits, most recent last, by id.
     std::vector<uint64_t> Edited;

@@ -899,6 +899,58 @@ TEST(LogStore, ManyLinesGoIntoCompressedBlocksAndReadBack) {
     EXPECT_LT(store.MemoryInUse(), 4096u);
 }
 
+// A full block is compressed a slice at a time as the next lines come: its
+// lines read the same meanwhile, it is done within some dozens of lines, and
+// an edit, a clear or another block filling up before it is done finish or
+// drop it cleanly.
+TEST(LogStore, AFullBlockIsSealedOverTheNextLines) {
+    TLogStore store;
+    size_t i = 0;
+    while (store.BlockCount() < 2)
+        store.Append(DecoderLine(i++));
+    const size_t full = store.FirstLineOfBlock(1);
+    EXPECT_FALSE(store.BlockIsSealed(0));
+    for (int k = 0; k < 3; ++k)
+        store.Append(DecoderLine(i++));
+    EXPECT_FALSE(store.BlockIsSealed(0)) << "a few slices, not the whole block at once";
+    for (size_t k = 0; k < full; k += 97)
+        EXPECT_EQ(store.Line(k), DecoderLine(k)) << k;
+    for (int k = 0; k < 40; ++k)
+        store.Append(DecoderLine(i++));
+    EXPECT_TRUE(store.BlockIsSealed(0)) << "compressed by now";
+    for (size_t k = 0; k < i; k += 89)
+        EXPECT_EQ(store.Line(k), DecoderLine(k)) << k;
+
+    // An edit in the block being sealed, one line after it filled up.
+    while (store.BlockCount() < 3)
+        store.Append(DecoderLine(i++));
+    const size_t second = store.FirstLineOfBlock(1);
+    EXPECT_EQ(store.Replace({second + 3, 0}, {second + 3, 0}, "#"), (TLogPos{second + 3, 1}));
+    EXPECT_EQ(store.Line(second + 3), "#" + DecoderLine(second + 3));
+    for (int k = 0; k < 40; ++k)
+        store.Append(DecoderLine(i++));
+    EXPECT_EQ(store.Line(second + 4), DecoderLine(second + 4));
+    // Edited blocks stay open for more edits; the one before stays sealed.
+    EXPECT_TRUE(store.BlockIsSealed(0));
+
+    // Cleared while a block is half sealed, the store starts over.
+    const size_t blocks = store.BlockCount();
+    while (store.BlockCount() == blocks)
+        store.Append(DecoderLine(i++));
+    store.Append(DecoderLine(i++));
+    store.Clear();
+    for (size_t k = 0; k < 3000; ++k)
+        store.Append(DecoderLine(k));
+    std::string out, expected;
+    for (size_t k = 0; k < 3000; ++k)
+        expected += DecoderLine(k) + "\r\n";
+    store.WriteLatin1CrLf([&out](const char* data, size_t size) {
+        out.append(data, size);
+        return true;
+    });
+    EXPECT_EQ(out, expected);
+}
+
 TEST(LogStore, EditsAcrossBlocksAndManyEditedBlocksStayCheap) {
     TLogStore store;
     const size_t n = 30000;
