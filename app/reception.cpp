@@ -195,7 +195,7 @@ public:
         if (!File) {
             First = start;
             const std::string path =
-                programPath.substr(0, programPath.find_last_of('/') + 1) + "fennox-ticks.log";
+                programPath.substr(0, programPath.find_last_of("/\\") + 1) + "fennox-ticks.log";
             File = std::fopen(path.c_str(), "w");
             if (!File)
                 return;

@@ -1,6 +1,7 @@
-# Shared by start.sh, screenshot.sh and soak.sh: the simulated device on a
-# pseudo-terminal and a program folder of the monitor's own whose settings
-# file points "Com5" at it. Source it; it defines functions only.
+# Shared by start.sh, screenshot.sh and the soak runs: the simulated device on
+# a pseudo-terminal, a program folder of the monitor's own whose settings
+# file points "Com5" at it, and the soak runs' reports. Source it; it defines
+# functions only.
 
 # start_simulator [fennox-sim options...]: starts fennox-sim on a new
 # pseudo-terminal; sets SIM_PID and SIM_PTY.
@@ -81,4 +82,42 @@ build_monitor() {
     bash scripts/install-deps.sh
     cmake -S . -B build -G Ninja >/dev/null
     cmake --build build --target fennox fennox-sim -j "$(nproc)"
+}
+
+# report_ticks TICKS: the tick log of a soak run (a build with
+# FENNOX_TICK_LOG): ticks per second, the mean and slowest tick, and the
+# Monitor log's lines per minute.
+report_ticks() {
+    awk '
+        NR == 1 { firstLines = $3 }
+        { n++; last = $1; lines = $3; if ($2 > slowest) { slowest = $2; at = $1 }
+          if ($2 > 10000) over10++ ; total += $2 }
+        END {
+            printf "ticks            %d in %.1f s: %.1f per second (a 10 ms timer allows 100)\n", n, last / 1000, n / (last / 1000)
+            printf "tick duration    mean %.0f us, slowest %d us (at %.1f s), %d ticks over 10 ms\n", total / n, slowest, at / 1000, over10
+            printf "Monitor log      %d lines, %.0f lines per minute\n", lines, (lines - firstLines) / (last / 60000)
+        }' "$1"
+}
+
+# check_saved_log SAVED SENT DECODE: SAVED is the Monitor log a soak run saved
+# with the time stamp off (UTF-8, one line per line): "COM5 geöffnet", the
+# decoded lines, "COM geschlossen", "Empfang gestoppt". Its decoded lines must
+# be the first lines of what DECODE (fennox-decode) makes of SENT, every byte
+# the simulator sent: what the window never decoded (the bytes left in the
+# port and in its receive buffer at Stop) comes after them.
+check_saved_log() {
+    local saved=$1 sent=$2 decode=$3 dir
+    dir=$(dirname "$saved")
+    "$decode" --on binaer,schaltbefehle,lokbefehle_s,lokbefehle_f,railcom,idle,sonstige,cv,dcc_stream,bitstream,schrott \
+        "$sent" > "$dir/decoded.txt"
+    sed '1d' "$saved" | head -n -2 > "$dir/window.txt"
+    local shown
+    shown=$(wc -l < "$dir/window.txt")
+    if [ "$shown" -gt 0 ] && head -n "$shown" "$dir/decoded.txt" | cmp -s - "$dir/window.txt"; then
+        echo "saved log        $shown lines, equal line for line to fennox-decode's first $shown of $(wc -l < "$dir/decoded.txt")"
+    else
+        echo "saved log        DIFFERS from fennox-decode's output (or is empty):"
+        diff <(head -n "$shown" "$dir/decoded.txt") "$dir/window.txt" | head -20
+        return 1
+    fi
 }

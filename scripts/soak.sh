@@ -113,16 +113,7 @@ if $check; then
     done
 fi
 
-ticks=$folder/fennox-ticks.log
-awk -v minutes="$minutes" '
-    NR == 1 { firstLines = $3 }
-    { n++; last = $1; lines = $3; if ($2 > slowest) { slowest = $2; at = $1 }
-      if ($2 > 10000) over10++ ; total += $2 }
-    END {
-        printf "ticks            %d in %.1f s: %.1f per second (a 10 ms timer allows 100)\n", n, last / 1000, n / (last / 1000)
-        printf "tick duration    mean %.0f us, slowest %d us (at %.1f s), %d ticks over 10 ms\n", total / n, slowest, at / 1000, over10
-        printf "Monitor log      %d lines, %.0f lines per minute\n", lines, (lines - firstLines) / (last / 60000)
-    }' "$ticks"
+report_ticks "$folder/fennox-ticks.log"
 awk 'NR == 1 { first = $2 } { last = $2 } END { printf "memory (RSS)     %.1f MB at start, %.1f MB at end\n", first / 1024, last / 1024 }' "$samples"
 awk -v c=$((cpuEnd - cpuStart)) -v s=$((wallEnd - wallStart)) \
     'BEGIN { printf "CPU              %.1f s in %d s: %.2f %% of one CPU\n", c / 1000, s, c / 10 / s }'
@@ -151,21 +142,9 @@ PY
     fi
     echo "analysis: $folder/window.json, $folder/fennox-stats.txt, $folder/analysis.png"
 fi
+echo "tick log: $folder/fennox-ticks.log; memory samples: $samples"
 if $check; then
-    # The saved log: "COM5 geöffnet", the decoded lines, "COM geschlossen",
-    # "Empfang gestoppt". What the window never decoded (the bytes left in
-    # the port and in its receive buffer at Stop) comes after its lines in
-    # fennox-decode's output, so the window's lines are a prefix of it.
     stop_simulator
-    build-soak/tools/fennox-decode --on binaer,schaltbefehle,lokbefehle_s,lokbefehle_f,railcom,idle,sonstige,cv,dcc_stream,bitstream,schrott \
-        "$folder/sent.bin" > "$folder/decoded.txt"
-    tr -d '\r' < "$folder/saved.txt" | sed '1d' | head -n -2 > "$folder/window.txt"
-    shown=$(wc -l < "$folder/window.txt")
-    if head -n "$shown" "$folder/decoded.txt" | cmp -s - "$folder/window.txt"; then
-        echo "saved log        $shown lines, equal line for line to fennox-decode's first $shown of $(wc -l < "$folder/decoded.txt")"
-    else
-        echo "saved log        DIFFERS from fennox-decode's output:"
-        diff <(head -n "$shown" "$folder/decoded.txt") "$folder/window.txt" | head -20
-    fi
+    tr -d '\r' < "$folder/saved.txt" > "$folder/saved-utf8.txt"
+    check_saved_log "$folder/saved-utf8.txt" "$folder/sent.bin" build-soak/tools/fennox-decode
 fi
-echo "tick log: $ticks; memory samples: $samples"
