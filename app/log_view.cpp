@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 char16_t LogShownChar(unsigned char byte) {
     // Through unsigned char: a plain char is negative above 0x7F, and as a
@@ -415,28 +416,56 @@ void TLogView::Run(TLogCommand command) {
     }
 }
 
-// The selection as UTF-8 in one piece for the clipboard, written straight
-// from the log's blocks; a long one shows its progress.
-std::string SelectionForClipboard(const TLogModel& log, TProgressHost* host) {
-    TLongJob job(host, "Text wird kopiert \xE2\x80\xA6");
-    std::string text;
-    log.WriteSelectionUtf8(
-        [&text](const char* data, size_t n) {
-            text.append(data, n);
-            return true;
-        },
-        [&job](size_t done, size_t total) { job.Step(done, total); });
-    return text;
+size_t TLogView::ClipboardLimit = size_t{256} << 20;
+
+void CopySelection(const TLogModel& log, TProgressHost* host,
+                   const std::function<void(const std::string&)>& put) {
+    std::string refused;
+    try {
+        // In one piece, written straight from the log's blocks; a long one
+        // shows its progress meanwhile.
+        std::string text;
+        bool fits = false;
+        {
+            TLongJob job(host, "Text wird kopiert \xE2\x80\xA6");
+            fits = log.WriteSelectionUtf8(
+                [&text](const char* data, size_t n) {
+                    if (text.size() + n > TLogView::ClipboardLimit)
+                        return false;
+                    text.append(data, n);
+                    return true;
+                },
+                [&job](size_t done, size_t total) { job.Step(done, total); });
+        }
+        if (fits)
+            put(text);
+        else
+            refused =
+                "Der markierte Text ist zu gro\xC3\x9F f\xC3\xBCr die Zwischenablage (mehr als " +
+                std::to_string(TLogView::ClipboardLimit >> 20) +
+                " MB). \xE2\x80\x9Espeichern\xE2\x80\x9C schreibt das ganze Protokoll in "
+                "eine Datei.";
+    } catch (const std::bad_alloc&) {
+        refused = "Zu wenig Arbeitsspeicher, um den markierten Text zu kopieren.";
+    }
+    // Said once the text's memory is given back.
+    if (!refused.empty() && host != nullptr)
+        host->ShowErrorBox(refused);
 }
 
 void TLogView::Copy() {
     if (Log.HasSelection())
-        Surface.SetClipboardText(SelectionForClipboard(Log, Progress));
+        CopySelection(Log, Progress,
+                      [this](const std::string& text) { Surface.SetClipboardText(text); });
 }
 
 void TLogView::Cut() {
+    // Only what reached the clipboard leaves the log.
     if (Log.HasSelection())
-        Surface.SetClipboardText(Latin1ToUtf8(Log.Cut()));
+        CopySelection(Log, Progress, [this](const std::string& text) {
+            Surface.SetClipboardText(text);
+            Log.DeleteSelection();
+        });
 }
 
 void TLogView::Paste() {

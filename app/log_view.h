@@ -132,9 +132,12 @@ struct TLogCaretBox {
     int Height = 1;
 };
 
-// The selection as UTF-8 for the clipboard, its progress shown on host
-// (none: nullptr) when it takes long.
-std::string SelectionForClipboard(const TLogModel& log, TProgressHost* host);
+// Puts the selection on the clipboard through put, as UTF-8, its progress
+// shown on host (none: nullptr) when it takes long. A selection larger than
+// TLogView::ClipboardLimit, or than the memory holds, is not put: host's error
+// box says why, and the clipboard and the log stay as they are.
+void CopySelection(const TLogModel& log, TProgressHost* host,
+                   const std::function<void(const std::string&)>& put);
 
 class TLogView : private TLogModelListener {
 public:
@@ -149,6 +152,12 @@ public:
     static constexpr int FollowMilliseconds = 200;
     // While it follows, its scroll bar's thumb moves once a second.
     static constexpr int FollowBarFrames = 5;
+    // The most UTF-8 text copied or cut to the clipboard, 256 MB (some two
+    // and a half hours of usual traffic): the clipboard takes it as UTF-16
+    // with CR LF, after copies on the way, and a week of lines would take
+    // more memory than the machine has, ending the program and its log.
+    // Tests lower it.
+    static size_t ClipboardLimit;
 
     // Shows model on surface; the text starts at left, top in the view.
     // The model must outlive the view; the view listens to it.

@@ -16,6 +16,9 @@ public:
     virtual void HideProgress() = 0;
     // Runs the window's pending timers and painting; the user's input waits.
     virtual void RunPendingEvents() = 0;
+    // The error box: the text, caption "Fennox", error icon, OK. Modal. A
+    // job that cannot be done says why in it.
+    virtual void ShowErrorBox(const std::string& text) = 0;
 
 protected:
     ~TProgressHost() = default;

@@ -17,10 +17,9 @@ struct TSaveDialogRequest {
     std::vector<std::string> Filter;
 };
 
+// The error box, ShowErrorBox, is the long jobs' (long_job.h).
 class TPlatform : public TProgressHost {
 public:
-    // The error box: the text, caption "Fennox", error icon, OK. Modal.
-    virtual void ShowErrorBox(const std::string& text) = 0;
     // Title "Warnung", warning icon, the one button "Abbrechen". Modal.
     virtual void ShowWarningDialog(const std::string& text) = 0;
     // A serial call's box: caption the call's name, error icon, OK, no owner.

@@ -50,7 +50,8 @@ void TfrmMain::SaveMonitorLog(const std::string& path) {
 
 void TfrmMain::btn_clipboardClick() {
     Memo1.Lines.SelectAll();
-    Platform.SetClipboardText(SelectionForClipboard(Memo1.Lines, &Platform));
+    CopySelection(Memo1.Lines, &Platform,
+                  [this](const std::string& text) { Platform.SetClipboardText(text); });
 }
 
 void TfrmMain::Image1Click() {

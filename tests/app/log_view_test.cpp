@@ -339,6 +339,39 @@ TEST_F(LogViewTest, TheContextMenuOffersWhatCanBeDone) {
     EXPECT_EQ(Model.LineCount(), 0u);
 }
 
+// A selection larger than the clipboard may take is neither copied nor cut:
+// the error box says why, and the clipboard and the log stay as they were.
+TEST_F(LogViewTest, ASelectionTooLargeForTheClipboardStaysWhereItIs) {
+    struct THost : TProgressHost {
+        std::vector<std::string> Boxes;
+        void ShowProgress(const std::string&, int) override {}
+        void HideProgress() override {}
+        void RunPendingEvents() override {}
+        void ShowErrorBox(const std::string& text) override { Boxes.push_back(text); }
+    } host;
+    View.SetProgressHost(&host);
+    const size_t limit = TLogView::ClipboardLimit;
+    // "Zeile 0" to "Zeile 2": 23 bytes with the line ends between them.
+    TLogView::ClipboardLimit = 22;
+    Append(3);
+    Surface.Clipboard = "vorher";
+    View.Run(TLogCommand::SelectAll);
+    View.Copy();
+    View.Cut();
+    EXPECT_EQ(Surface.Clipboard, "vorher");
+    EXPECT_EQ(Model.LineCount(), 3u);
+    ASSERT_EQ(host.Boxes.size(), 2u);
+    EXPECT_NE(host.Boxes[1].find("Zwischenablage"), std::string::npos);
+    // Within the limit a cut takes the text off the log.
+    Model.SetCaretPos({0, 0});
+    Model.SetCaretPos({1, 7}, true);
+    View.Cut();
+    TLogView::ClipboardLimit = limit;
+    EXPECT_EQ(Surface.Clipboard, "Zeile 0\nZeile 1");
+    EXPECT_EQ(Model.LineCount(), 2u);
+    EXPECT_EQ(host.Boxes.size(), 2u);
+}
+
 TEST_F(LogViewTest, PaintsRowsTheSelectionAndTheCaret) {
     Model.AppendLatin1("Lok 3 Vorw.\nIdle");
     Model.SetCaretPos({0, 4});

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "log_view.h"
+
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -176,6 +178,27 @@ TEST_F(WindowTest, CopyPutsTheWholeLogOnTheClipboard) {
     Window->btn_clipboard.Click();
     EXPECT_EQ(Desktop.Clipboard, "eins\nzwei");
     EXPECT_EQ(Window->Memo1.Lines.SelectedText().size(), 9u) << "the whole text stays selected";
+}
+
+// A log too large for the clipboard (days of lines) is not copied: the box
+// says so, and the clipboard and the log stay as they were.
+TEST_F(WindowTest, ALogTooLargeForTheClipboardIsNotCopied) {
+    Start();
+    const size_t limit = TLogView::ClipboardLimit;
+    TLogView::ClipboardLimit = 9;
+    Window->AppendMonitorLine("eins");
+    Window->AppendMonitorLine("zwei");
+    Desktop.Clipboard = "vorher";
+    Window->btn_clipboard.Click();
+    EXPECT_EQ(Desktop.Clipboard, "eins\nzwei") << "as long as the limit: copied";
+    Window->AppendMonitorLine("drei");
+    Window->btn_clipboard.Click();
+    TLogView::ClipboardLimit = limit;
+    EXPECT_EQ(Desktop.Clipboard, "eins\nzwei");
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 1u);
+    EXPECT_NE(Desktop.ErrorBoxes[0].Text.find("zu gro\xC3\x9F f\xC3\xBCr die Zwischenablage"),
+              std::string::npos);
+    EXPECT_EQ(Window->Memo1.Lines.LineCount(), 3u);
 }
 
 TEST_F(WindowTest, PictureOpensTheWebPage) {
