@@ -2,6 +2,7 @@
 
 #include "bench_lines.h"
 #include "latin1_text.h"
+#include "log_view.h"
 
 #include <chrono>
 #include <cstdio>
@@ -172,6 +173,7 @@ int RunLogBench(int argc, char** argv, TLogBenchHost& host) {
     };
 
     std::map<std::string, double> figure;
+    bool copyRefused = false;
     {
         TLogModel model;
         host.Show(model, 800, 700);
@@ -221,6 +223,15 @@ int RunLogBench(int argc, char** argv, TLogBenchHost& host) {
         host.Resize(600, 700);
         figure["rewrap_ms"] = MsSince(start);
 
+        // The clipboard takes at most TLogView::ClipboardLimit: beyond it the
+        // copy is refused once the text is found too long.
+        model.SelectAll();
+        size_t selected = 0;
+        model.WriteSelectionUtf8([&selected](const char*, size_t n) {
+            selected += n;
+            return true;
+        });
+        copyRefused = selected > TLogView::ClipboardLimit;
         start = TClock::now();
         model.SelectAll();
         host.Copy();
@@ -251,6 +262,9 @@ int RunLogBench(int argc, char** argv, TLogBenchHost& host) {
             else
                 std::printf("   other build: %12s", "-");
         }
+        if (copyRefused && std::string(f.Key) == "copy_ms")
+            std::printf("   (refused: the log is over the clipboard's %zu MB)",
+                        TLogView::ClipboardLimit >> 20);
         std::printf("\n");
     }
     return 0;
