@@ -99,6 +99,28 @@ report_ticks() {
         }' "$1"
 }
 
+# save_monitor_log X Y NAME FILE: "speichern" of the monitor whose window's
+# inside starts at X, Y on the screen; NAME goes into the save dialog's file
+# name field, which has the focus. Returns once FILE is there.
+save_monitor_log() {
+    local x=$1 y=$2 name=$3 file=$4 dialog=
+    xdotool mousemove --sync $((x + 123)) $((y + 276)) click 1
+    for _ in $(seq 100); do
+        dialog=$(xdotool search --onlyvisible --name '^Aufzeichnung speichern$' 2>/dev/null | head -n1 || true)
+        [ -n "$dialog" ] && break
+        sleep 0.1
+    done
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$name"
+    xdotool key Return
+    for _ in $(seq 600); do
+        [ -f "$file" ] && break
+        sleep 0.1
+    done
+}
+
 # check_saved_log SAVED SENT DECODE: SAVED is the Monitor log a soak run saved
 # with the time stamp off (UTF-8, one line per line): "COM5 geöffnet", the
 # decoded lines, "COM geschlossen", "Empfang gestoppt". Its decoded lines must

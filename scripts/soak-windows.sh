@@ -88,24 +88,8 @@ lastRss=$(rss)
 import -window root "$folder/window.png"
 xdotool mousemove --sync $((x + 84)) $((y + 373)) click 1   # "Stop"
 sleep 1
-if $check; then
-    # "speichern": the dialog's file name field has the focus. Wine shows
-    # the Linux folder as drive Z:.
-    xdotool mousemove --sync $((x + 123)) $((y + 276)) click 1
-    for _ in $(seq 100); do
-        dialog=$(xdotool search --onlyvisible --name '^Aufzeichnung speichern$' 2>/dev/null | head -n1 || true)
-        [ -n "$dialog" ] && break
-        sleep 0.1
-    done
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.5
-    xdotool type --delay 20 "Z:${folder//\//\\}\\saved"
-    xdotool key Return
-    for _ in $(seq 600); do
-        [ -f "$folder/saved.txt" ] && break
-        sleep 0.1
-    done
-fi
+# Wine shows the Linux folder as drive Z:.
+$check && save_monitor_log "$x" "$y" "Z:${folder//\//\\}\\saved" "$folder/saved.txt"
 awk -v a=$((a0 - startA)) -v b=$((b0 - startB)) -v m="$minutes" -v r0="$firstRss" -v r1="$lastRss" 'BEGIN {
     printf "memory (RSS)     %.1f MB at start, %.1f MB at end\n", r0 / 1024, r1 / 1024
     printf "CPU              Fennox.exe %.2f %%, wineserver %.2f %%, together %.2f %% of one CPU\n",

@@ -94,24 +94,7 @@ if $analysis; then
 fi
 xdotool mousemove --sync 84 373 click 1    # "Stop"
 sleep 1
-if $check; then
-    # "speichern": the dialog's file name field has the focus.
-    xdotool mousemove --sync 123 276 click 1
-    for _ in $(seq 100); do
-        dialog=$(xdotool search --onlyvisible --name '^Aufzeichnung speichern$' 2>/dev/null | head -n1 || true)
-        [ -n "$dialog" ] && break
-        sleep 0.1
-    done
-    xdotool windowfocus --sync "$dialog"
-    sleep 0.3
-    xdotool key ctrl+a
-    xdotool type "$folder/saved"
-    xdotool key Return
-    for _ in $(seq 600); do
-        [ -f "$folder/saved.txt" ] && break
-        sleep 0.1
-    done
-fi
+$check && save_monitor_log 0 0 "$folder/saved" "$folder/saved.txt"
 
 report_ticks "$folder/fennox-ticks.log"
 awk 'NR == 1 { first = $2 } { last = $2 } END { printf "memory (RSS)     %.1f MB at start, %.1f MB at end\n", first / 1024, last / 1024 }' "$samples"
