@@ -152,8 +152,7 @@ void TLogStore::SealSlice(size_t bytes) {
     auto block = std::find_if(Blocks.rbegin(), Blocks.rend(),
                               [this](const TBlock& b) { return b.Id == Sealing; });
     if (block == Blocks.rend() || !block->Open) {
-        deflateReset(&Zip->Deflate);
-        Sealing = 0;
+        DropSealing();
         return;
     }
     z_stream& z = Zip->Deflate;
@@ -191,6 +190,13 @@ void TLogStore::SealSlice(size_t bytes) {
 
 void TLogStore::FinishSealing() {
     SealSlice(SIZE_MAX);
+}
+
+void TLogStore::DropSealing() {
+    if (Sealing == 0)
+        return;
+    deflateReset(&Zip->Deflate);
+    Sealing = 0;
 }
 
 const TLogStore::TText& TLogStore::TextOf(const TBlock& block) const {
@@ -240,10 +246,7 @@ TLogMark TLogStore::Mark(size_t i) const {
 }
 
 void TLogStore::Clear() {
-    if (Sealing != 0) {
-        deflateReset(&Zip->Deflate);
-        Sealing = 0;
-    }
+    DropSealing();
     std::vector<TBlock>().swap(Blocks);
     Spare.reset();
     std::vector<uint8_t>().swap(Scratch);

@@ -163,10 +163,12 @@ private:
     void Seal(TBlock& block);
     // A full block is sealed a slice at a time, one slice an appended line,
     // so that no append waits for the whole of it. Start, the next slice,
-    // and the rest at once (before anything else uses zlib's state).
+    // and the rest at once (before anything else uses zlib's state); or
+    // none of it, for a block that is gone.
     void StartSealing(TBlock& block);
     void SealSlice(size_t bytes);
     void FinishSealing();
+    void DropSealing();
     // The text of a block and where its lines start, decompressed into the
     // cache if sealed.
     const TText& TextOf(const TBlock& block) const;
