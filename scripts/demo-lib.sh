@@ -84,6 +84,14 @@ build_monitor() {
     cmake --build build --target fennox fennox-sim -j "$(nproc)"
 }
 
+# cpu_ms PID: milliseconds the process has been on a CPU, all its threads, as
+# the scheduler counts them: the tick counts of /proc/PID/stat only sample,
+# and a window that wakes every 10 ms can fall between the samples.
+cpu_ms() { cat "/proc/$1/task/"*/schedstat | awk '{ s += $1 } END { printf "%d", s / 1e6 }'; }
+
+# rss_kb PID: the process's resident memory in kB.
+rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+
 # report_ticks TICKS: the tick log of a soak run (a build with
 # FENNOX_TICK_LOG): ticks per second, the mean and slowest tick, and the
 # Monitor log's lines per minute.

@@ -69,22 +69,20 @@ sleep 3
 
 monitor=$(pgrep -x Fennox.exe | tail -n1)
 server=$(pgrep -n wineserver)
-cpu() { cat "/proc/$1/task/"*/schedstat | awk '{ s += $1 } END { printf "%d", s / 1e6 }'; }
-rss() { awk '/^VmRSS/ { print $2 }' "/proc/$monitor/status"; }
 echo "minute  RSS of Fennox.exe  CPU Fennox.exe  CPU wineserver"
-firstRss=$(rss)
-a0=$(cpu "$monitor") b0=$(cpu "$server")
+firstRss=$(rss_kb "$monitor")
+a0=$(cpu_ms "$monitor") b0=$(cpu_ms "$server")
 startA=$a0 startB=$b0
 printf '%6d  %12.1f MB\n' 0 "$(echo "$firstRss / 1024" | bc -l)"
 for m in $(seq "$minutes"); do
     sleep 60
-    a1=$(cpu "$monitor") b1=$(cpu "$server")
-    printf '%6d  %12.1f MB  %12.2f %%  %12.2f %%\n' "$m" "$(echo "$(rss) / 1024" | bc -l)" \
+    a1=$(cpu_ms "$monitor") b1=$(cpu_ms "$server")
+    printf '%6d  %12.1f MB  %12.2f %%  %12.2f %%\n' "$m" "$(echo "$(rss_kb "$monitor") / 1024" | bc -l)" \
         "$(echo "($a1 - $a0) / 600" | bc -l)" "$(echo "($b1 - $b0) / 600" | bc -l)"
     a0=$a1 b0=$b1
 done
 # Before "Stop": the save dialog's code, loaded for --check, is not the log's.
-lastRss=$(rss)
+lastRss=$(rss_kb "$monitor")
 import -window root "$folder/window.png"
 xdotool mousemove --sync $((x + 84)) $((y + 373)) click 1   # "Stop"
 sleep 1

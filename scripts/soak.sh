@@ -68,22 +68,17 @@ if $analysis; then
         sleep 0.1
     done
 fi
-# Milliseconds on a CPU, all threads, as the scheduler counts them: the tick
-# counts of /proc/PID/stat only sample, and a window that wakes every 10 ms
-# can fall between the samples.
-cpu() { cat "/proc/$monitor/task/"*/schedstat | awk '{ s += $1 } END { printf "%d", s / 1e6 }'; }
-cpuStart=$(cpu)
+cpuStart=$(cpu_ms "$monitor")
 wallStart=$SECONDS
 
-rss() { awk '/^VmRSS/ { print $2 }' "/proc/$monitor/status"; }
 samples=$folder/memory.txt
 end=$((SECONDS + minutes * 60))
 while [ $SECONDS -lt $end ]; do
-    echo "$SECONDS $(rss)" >> "$samples"
+    echo "$SECONDS $(rss_kb "$monitor")" >> "$samples"
     sleep 10
 done
-echo "$SECONDS $(rss)" >> "$samples"
-cpuEnd=$(cpu)
+echo "$SECONDS $(rss_kb "$monitor")" >> "$samples"
+cpuEnd=$(cpu_ms "$monitor")
 wallEnd=$SECONDS
 if $analysis; then
     read -r ax ay < <(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
