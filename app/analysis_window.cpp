@@ -1,6 +1,7 @@
 #include "analysis_window.h"
 
 #include "atomic_file.h"
+#include "log_view.h"
 #include "stats_html.h"
 #include "stats_report.h"
 
@@ -170,7 +171,8 @@ void TfrmAnalyse::btnZuruecksetzenClick() {
 }
 
 void TfrmAnalyse::btnKopierenClick() {
-    Platform.SetClipboardText(JsonReport(Live.Stats(), InputName));
+    if (!Platform.SetClipboardText(JsonReport(Live.Stats(), InputName)))
+        Platform.ShowErrorBox(ClipboardBusyText);
 }
 
 bool TfrmAnalyse::AskForFile(const char* title, const char* extension, const char* kind,

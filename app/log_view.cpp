@@ -418,8 +418,12 @@ void TLogView::Run(TLogCommand command) {
 
 size_t TLogView::ClipboardLimit = size_t{256} << 20;
 
-void CopySelection(const TLogModel& log, TProgressHost* host,
-                   const std::function<void(const std::string&)>& put) {
+const char* const ClipboardBusyText =
+    "Die Zwischenablage ist gerade von einem anderen Programm belegt; der Text wurde nicht "
+    "kopiert. Bitte noch einmal versuchen.";
+
+bool CopySelection(const TLogModel& log, TProgressHost* host,
+                   const std::function<bool(const std::string&)>& put) {
     std::string refused;
     try {
         // In one piece, written straight from the log's blocks; a long one
@@ -437,9 +441,10 @@ void CopySelection(const TLogModel& log, TProgressHost* host,
                 },
                 [&job](size_t done, size_t total) { job.Step(done, total); });
         }
-        if (fits)
-            put(text);
-        else
+        if (fits) {
+            if (!put(text))
+                refused = ClipboardBusyText;
+        } else
             refused =
                 "Der markierte Text ist zu gro\xC3\x9F f\xC3\xBCr die Zwischenablage (mehr als " +
                 std::to_string(TLogView::ClipboardLimit >> 20) +
@@ -451,21 +456,20 @@ void CopySelection(const TLogModel& log, TProgressHost* host,
     // Said once the text's memory is given back.
     if (!refused.empty() && host != nullptr)
         host->ShowErrorBox(refused);
+    return refused.empty();
 }
 
 void TLogView::Copy() {
     if (Log.HasSelection())
         CopySelection(Log, Progress,
-                      [this](const std::string& text) { Surface.SetClipboardText(text); });
+                      [this](const std::string& text) { return Surface.SetClipboardText(text); });
 }
 
 void TLogView::Cut() {
     // Only what reached the clipboard leaves the log.
-    if (Log.HasSelection())
-        CopySelection(Log, Progress, [this](const std::string& text) {
-            Surface.SetClipboardText(text);
-            Log.DeleteSelection();
-        });
+    const auto put = [this](const std::string& text) { return Surface.SetClipboardText(text); };
+    if (Log.HasSelection() && CopySelection(Log, Progress, put))
+        Log.DeleteSelection();
 }
 
 void TLogView::Paste() {

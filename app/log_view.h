@@ -22,9 +22,10 @@ char16_t LogShownChar(unsigned char byte);
 // What only the toolkit can do for a log view.
 class TLogSurface {
 public:
-    // The clipboard, as UTF-8 text.
+    // The clipboard, as UTF-8 text. Setting it fails (false, the clipboard
+    // unchanged) while another program holds the clipboard open.
     virtual std::string ClipboardText() const = 0;
-    virtual void SetClipboardText(const std::string& utf8) = 0;
+    virtual bool SetClipboardText(const std::string& utf8) = 0;
     // The view from y (view coordinates) down needs painting; the toolkit
     // paints it at its next chance.
     virtual void Invalidate(double fromY) = 0;
@@ -135,9 +136,14 @@ struct TLogCaretBox {
 // Puts the selection on the clipboard through put, as UTF-8, its progress
 // shown on host (none: nullptr) when it takes long. A selection larger than
 // TLogView::ClipboardLimit, or than the memory holds, is not put: host's error
-// box says why, and the clipboard and the log stay as they are.
-void CopySelection(const TLogModel& log, TProgressHost* host,
-                   const std::function<void(const std::string&)>& put);
+// box says why, and the clipboard and the log stay as they are. The same
+// when put returns false (the clipboard could not be had). True when the
+// text is on the clipboard.
+bool CopySelection(const TLogModel& log, TProgressHost* host,
+                   const std::function<bool(const std::string&)>& put);
+
+// The error box's text when another program holds the clipboard.
+extern const char* const ClipboardBusyText;
 
 class TLogView : private TLogModelListener {
 public:

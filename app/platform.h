@@ -29,7 +29,8 @@ public:
     // The save dialog, asking before it overwrites a file and offering the
     // last chosen name again. False when the user cancelled.
     virtual bool ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) = 0;
-    virtual void SetClipboardText(const std::string& text) = 0;
+    // False (the clipboard unchanged) while another program holds it open.
+    virtual bool SetClipboardText(const std::string& text) = 0;
     virtual void OpenUrl(const std::string& url) = 0;
     // Whether a window with this outer rectangle would show on some screen.
     virtual bool OnSomeScreen(const TRect& outer) const = 0;

@@ -51,7 +51,7 @@ void TfrmMain::SaveMonitorLog(const std::string& path) {
 void TfrmMain::btn_clipboardClick() {
     Memo1.Lines.SelectAll();
     CopySelection(Memo1.Lines, &Platform,
-                  [this](const std::string& text) { Platform.SetClipboardText(text); });
+                  [this](const std::string& text) { return Platform.SetClipboardText(text); });
 }
 
 void TfrmMain::Image1Click() {

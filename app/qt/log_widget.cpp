@@ -183,9 +183,12 @@ std::string TLogWidget::ClipboardText() const {
     return QApplication::clipboard()->text().toUtf8().toStdString();
 }
 
-void TLogWidget::SetClipboardText(const std::string& utf8) {
+bool TLogWidget::SetClipboardText(const std::string& utf8) {
+    // X11 and Wayland hand the clipboard to whoever asks; there is no one
+    // to wait for.
     QApplication::clipboard()->setText(
         QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    return true;
 }
 
 void TLogWidget::Invalidate(double fromY) {

@@ -55,7 +55,7 @@ protected:
 
 private:
     std::string ClipboardText() const override;
-    void SetClipboardText(const std::string& utf8) override;
+    bool SetClipboardText(const std::string& utf8) override;
     void Invalidate(double fromY) override;
     void ScrollView(double dy) override;
     void ShowScrollBar(size_t maxTop, size_t page, size_t top, bool thumbMoved) override;

@@ -71,9 +71,10 @@ bool TQtPlatform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::stri
     return true;
 }
 
-void TQtPlatform::SetClipboardText(const std::string& text) {
+bool TQtPlatform::SetClipboardText(const std::string& text) {
     QGuiApplication::clipboard()->setText(
         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return true;
 }
 
 void TQtPlatform::OpenUrl(const std::string& url) {

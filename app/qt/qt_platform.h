@@ -22,7 +22,7 @@ public:
     void ShowWarningDialog(const std::string& text) override;
     void ShowCommErrorBox(const std::string& caption, const std::string& text) override;
     bool ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) override;
-    void SetClipboardText(const std::string& text) override;
+    bool SetClipboardText(const std::string& text) override;
     void OpenUrl(const std::string& url) override;
     bool OnSomeScreen(const TRect& outer) const override;
     std::string ProgramPath() const override;

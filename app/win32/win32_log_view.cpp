@@ -147,8 +147,8 @@ std::string TWin32LogView::ClipboardText() const {
     return TextFromClipboard(Window);
 }
 
-void TWin32LogView::SetClipboardText(const std::string& utf8) {
-    PutTextOnClipboard(Window, utf8);
+bool TWin32LogView::SetClipboardText(const std::string& utf8) {
+    return PutTextOnClipboard(Window, utf8);
 }
 
 void TWin32LogView::Invalidate(double fromY) {

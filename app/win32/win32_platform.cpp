@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <new>
+
 namespace {
 
 // The warning dialog's one button reads "Abbrechen": a message box has only
@@ -79,7 +81,7 @@ bool TWin32Platform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::s
     return true;
 }
 
-void PutTextOnClipboard(HWND owner, const std::string& utf8) {
+bool PutTextOnClipboard(HWND owner, const std::string& utf8) {
     std::string crlf;
     crlf.reserve(utf8.size() + utf8.size() / 16);
     for (const char c : utf8) {
@@ -91,18 +93,25 @@ void PutTextOnClipboard(HWND owner, const std::string& utf8) {
     const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (memory == nullptr)
-        return;
+        throw std::bad_alloc();
     void* to = GlobalLock(memory);
     memcpy(to, wide.c_str(), bytes);
     GlobalUnlock(memory);
-    if (!OpenClipboard(owner)) {
+    // Clipboard managers and remote desktops open the clipboard for a moment
+    // after every change; a few short waits get past them.
+    bool open = false;
+    for (int attempt = 0; attempt < 5 && !(open = OpenClipboard(owner)); ++attempt)
+        Sleep(10);
+    if (!open) {
         GlobalFree(memory);
-        return;
+        return false;
     }
     EmptyClipboard();
-    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr)
+    const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (!put)
         GlobalFree(memory);
     CloseClipboard();
+    return put;
 }
 
 std::string TextFromClipboard(HWND owner) {
@@ -126,8 +135,8 @@ std::string TextFromClipboard(HWND owner) {
     return lf;
 }
 
-void TWin32Platform::SetClipboardText(const std::string& text) {
-    PutTextOnClipboard(Owner, text);
+bool TWin32Platform::SetClipboardText(const std::string& text) {
+    return PutTextOnClipboard(Owner, text);
 }
 
 void TWin32Platform::OpenUrl(const std::string& url) {

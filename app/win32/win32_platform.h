@@ -14,7 +14,7 @@ public:
     void ShowWarningDialog(const std::string& text) override;
     void ShowCommErrorBox(const std::string& caption, const std::string& text) override;
     bool ExecuteSaveDialog(const TSaveDialogRequest& request, std::string& path) override;
-    void SetClipboardText(const std::string& text) override;
+    bool SetClipboardText(const std::string& text) override;
     void OpenUrl(const std::string& url) override;
     bool OnSomeScreen(const TRect& outer) const override;
     std::string ProgramPath() const override;
@@ -34,7 +34,7 @@ private:
 
 // Puts text on the clipboard for the window owner: as Unicode text, lines
 // separated by CR LF as Windows programs expect.
-void PutTextOnClipboard(HWND owner, const std::string& utf8);
+bool PutTextOnClipboard(HWND owner, const std::string& utf8);
 // The clipboard's text in UTF-8 ('\n' between lines); empty when it holds
 // none.
 std::string TextFromClipboard(HWND owner);

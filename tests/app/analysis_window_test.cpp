@@ -100,6 +100,10 @@ TEST_F(Analysis, CopyGivesWhatFennoxStatsPrintsForTheBytesReceived) {
     expected.replace(expected.find(input), input.size(), "\"input\":\"COM5\"");
     EXPECT_EQ(Desktop.Clipboard, expected);
     EXPECT_GT(A().Live.Stats().ChecksumErrors, 10u) << "the bytes had errors to count";
+    Desktop.ClipboardBusy = true;
+    A().btnKopieren.Click();
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 1u) << "a clipboard held elsewhere is said";
+    EXPECT_EQ(Desktop.ErrorBoxes[0].Text, ClipboardBusyText);
 
     // The window shows the same figures.
     Refreshes(1);

@@ -18,6 +18,7 @@ constexpr double Advance = 5;
 class TTestSurface : public TLogSurface {
 public:
     std::string Clipboard;
+    bool ClipboardBusy = false;
     std::vector<double> Invalidated;
     std::vector<double> Scrolled;
     size_t MaxTop = 0, Page = 0, Top = 0;
@@ -28,7 +29,11 @@ public:
     bool IsShown = true;
 
     std::string ClipboardText() const override { return Clipboard; }
-    void SetClipboardText(const std::string& utf8) override { Clipboard = utf8; }
+    bool SetClipboardText(const std::string& utf8) override {
+        if (!ClipboardBusy)
+            Clipboard = utf8;
+        return !ClipboardBusy;
+    }
     void Invalidate(double fromY) override { Invalidated.push_back(fromY); }
     void ScrollView(double dy) override { Scrolled.push_back(dy); }
     bool Shown() const override { return IsShown; }
@@ -370,6 +375,15 @@ TEST_F(LogViewTest, ASelectionTooLargeForTheClipboardStaysWhereItIs) {
     EXPECT_EQ(Surface.Clipboard, "Zeile 0\nZeile 1");
     EXPECT_EQ(Model.LineCount(), 2u);
     EXPECT_EQ(host.Boxes.size(), 2u);
+    // A clipboard another program holds takes nothing, and a cut then
+    // leaves its lines.
+    Surface.ClipboardBusy = true;
+    View.Run(TLogCommand::SelectAll);
+    View.Cut();
+    EXPECT_EQ(Surface.Clipboard, "Zeile 0\nZeile 1");
+    EXPECT_EQ(Model.LineCount(), 2u);
+    ASSERT_EQ(host.Boxes.size(), 3u);
+    EXPECT_EQ(host.Boxes[2], ClipboardBusyText);
 }
 
 TEST_F(LogViewTest, PaintsRowsTheSelectionAndTheCaret) {

@@ -180,8 +180,9 @@ TEST_F(WindowTest, CopyPutsTheWholeLogOnTheClipboard) {
     EXPECT_EQ(Window->Memo1.Lines.SelectedText().size(), 9u) << "the whole text stays selected";
 }
 
-// A log too large for the clipboard (days of lines) is not copied: the box
-// says so, and the clipboard and the log stay as they were.
+// A log too large for the clipboard (days of lines), or a clipboard another
+// program holds, is not copied: the box says so, and the clipboard and the log
+// stay as they were.
 TEST_F(WindowTest, ALogTooLargeForTheClipboardIsNotCopied) {
     Start();
     const size_t limit = TLogView::ClipboardLimit;
@@ -199,6 +200,14 @@ TEST_F(WindowTest, ALogTooLargeForTheClipboardIsNotCopied) {
     EXPECT_NE(Desktop.ErrorBoxes[0].Text.find("zu gro\xC3\x9F f\xC3\xBCr die Zwischenablage"),
               std::string::npos);
     EXPECT_EQ(Window->Memo1.Lines.LineCount(), 3u);
+    // A clipboard held by another program is said too, not taken for done.
+    Desktop.ClipboardBusy = true;
+    Window->Memo1.Lines.Clear();
+    Window->AppendMonitorLine("vier");
+    Window->btn_clipboard.Click();
+    EXPECT_EQ(Desktop.Clipboard, "eins\nzwei");
+    ASSERT_EQ(Desktop.ErrorBoxes.size(), 2u);
+    EXPECT_EQ(Desktop.ErrorBoxes[1].Text, ClipboardBusyText);
 }
 
 TEST_F(WindowTest, PictureOpensTheWebPage) {

@@ -41,6 +41,8 @@ public:
     std::string SaveAnswer;
     std::vector<TSaveDialogRequest> SaveRequests;
     std::string Clipboard;
+    // Another program holds the clipboard open.
+    bool ClipboardBusy = false;
     std::vector<std::string> OpenedUrls;
     std::vector<TRect> Screens{{0, 0, 1280, 800}};
     std::string Program;
@@ -60,7 +62,11 @@ public:
         path = SaveAnswer;
         return !SaveAnswer.empty();
     }
-    void SetClipboardText(const std::string& text) override { Clipboard = text; }
+    bool SetClipboardText(const std::string& text) override {
+        if (!ClipboardBusy)
+            Clipboard = text;
+        return !ClipboardBusy;
+    }
     void OpenUrl(const std::string& url) override { OpenedUrls.push_back(url); }
     bool OnSomeScreen(const TRect& r) const override {
         for (const TRect& s : Screens) {

@@ -215,3 +215,53 @@ TEST_F(Win32WindowTest, TheEmptyGaugeHasTheFrameOfTheTextFields) {
 }
 
 } // namespace
+
+// Another program holding the clipboard open (here: a window of another
+// thread) makes a copy fail, and the failure is reported instead of taken for
+// done; once it lets go, the text arrives with Windows' line ends.
+TEST(Win32Clipboard, AClipboardHeldElsewhereTakesNothingAndSaysSo) {
+    // The clipboard belongs to a window; without one, Windows takes no data.
+    const auto window = [] {
+        return CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                               nullptr);
+    };
+    struct THolder {
+        HANDLE Opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE Release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HWND (*Window)() = nullptr;
+        bool Open = false;
+    } holder;
+    holder.Window = window;
+    const auto hold = [](void* arg) -> DWORD {
+        auto* h = static_cast<THolder*>(arg);
+        HWND own = h->Window();
+        h->Open = OpenClipboard(own);
+        SetEvent(h->Opened);
+        WaitForSingleObject(h->Release, INFINITE);
+        if (h->Open)
+            CloseClipboard();
+        DestroyWindow(own);
+        return 0;
+    };
+    HWND own = window();
+    ASSERT_TRUE(PutTextOnClipboard(own, "vorher"));
+    HANDLE thread = CreateThread(nullptr, 0, hold, &holder, 0, nullptr);
+    WaitForSingleObject(holder.Opened, INFINITE);
+    ASSERT_TRUE(holder.Open);
+    EXPECT_FALSE(PutTextOnClipboard(own, "Lok 3\nIdle"));
+    SetEvent(holder.Release);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(TextFromClipboard(own), "vorher");
+    EXPECT_TRUE(PutTextOnClipboard(own, "Lok 3\nIdle"));
+    ASSERT_TRUE(OpenClipboard(own));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* wide = static_cast<const wchar_t*>(GlobalLock(data));
+    const std::wstring text = wide != nullptr ? wide : L"";
+    GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(text, L"Lok 3\r\nIdle");
+    DestroyWindow(own);
+    CloseHandle(holder.Opened);
+    CloseHandle(holder.Release);
+}
