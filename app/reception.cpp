@@ -186,9 +186,15 @@ namespace {
 // A debugging aid for soak runs, built in only with the build option
 // FENNOX_TICK_LOG: one line per tick in fennox-ticks.log beside the program
 // file: milliseconds since the first tick, the tick's duration in
-// microseconds, and the Monitor log's line count after it.
+// microseconds, the Monitor log's line count after it, and the microseconds
+// the tick had taken when it had read the port, decoded, and shown the gauge
+// (which part of a slow tick was slow).
 class TTickLog {
 public:
+    void Mark(int step) {
+        if (step >= 0 && step < Steps)
+            Marks[step] = std::chrono::steady_clock::now();
+    }
     void Write(const std::string& programPath, std::chrono::steady_clock::time_point start,
                int lines) {
         const auto now = std::chrono::steady_clock::now();
@@ -201,14 +207,24 @@ public:
                 return;
         }
         using namespace std::chrono;
-        std::fprintf(File, "%lld %lld %d\n",
+        std::fprintf(File, "%lld %lld %d",
                      static_cast<long long>(duration_cast<milliseconds>(start - First).count()),
                      static_cast<long long>(duration_cast<microseconds>(now - start).count()),
                      lines);
+        for (auto& mark : Marks) {
+            std::fprintf(File, " %lld",
+                         mark < start ? -1LL
+                                      : static_cast<long long>(
+                                            duration_cast<microseconds>(mark - start).count()));
+            mark = {};
+        }
+        std::fputc('\n', File);
         std::fflush(File);
     }
 
 private:
+    static constexpr int Steps = 3;
+    std::chrono::steady_clock::time_point Marks[Steps];
     std::FILE* File = nullptr;
     std::chrono::steady_clock::time_point First;
 };
@@ -216,6 +232,9 @@ private:
 TTickLog TickLog;
 
 } // namespace
+#define FENNOX_TICK_MARK(step) TickLog.Mark(step)
+#else
+#define FENNOX_TICK_MARK(step)
 #endif
 
 void TfrmMain::Timer1Timer() {
@@ -253,14 +272,17 @@ void TfrmMain::Timer1Timer() {
         }
         if (run != ReceptionRun)
             return;
+        FENNOX_TICK_MARK(0);
 
         frmAnalyse.Received(buffer, static_cast<std::size_t>(std::max(n, 0)));
         CollectBytes(StreamDecoder, Rx, buffer, static_cast<std::size_t>(std::max(n, 0)));
+        FENNOX_TICK_MARK(1);
 
         // A failed query leaves the count at 0, and the gauge shows that.
         TComStat stat;
         ComLink.ClearCommError(ReceptionPort, stat);
         SetGauge(static_cast<int>(std::min<uint32_t>(stat.cbInQue, 1u << 30)));
+        FENNOX_TICK_MARK(2);
 
         if (btnStop.Enabled())
             return;

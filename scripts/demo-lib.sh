@@ -99,10 +99,17 @@ report_ticks() {
     awk '
         NR == 1 { firstLines = $3 }
         { n++; last = $1; lines = $3; if ($2 > slowest) { slowest = $2; at = $1 }
-          if ($2 > 10000) over10++ ; total += $2 }
+          if ($2 > 10000) {
+              over10++
+              # Where the time went: reading the port, decoding, the gauge.
+              if (NF >= 6 && $6 >= 0)
+                  slow = slow sprintf("  over 10 ms at %.1f s: %d us: read %d, decode %d, gauge %d, rest %d\n", $1 / 1000, $2, $4, $5 - $4, $6 - $5, $2 - $6)
+          }
+          total += $2 }
         END {
             printf "ticks            %d in %.1f s: %.1f per second (a 10 ms timer allows 100)\n", n, last / 1000, n / (last / 1000)
             printf "tick duration    mean %.0f us, slowest %d us (at %.1f s), %d ticks over 10 ms\n", total / n, slowest, at / 1000, over10
+            printf "%s", slow
             printf "Monitor log      %d lines, %.0f lines per minute\n", lines, (lines - firstLines) / (last / 60000)
         }' "$1"
 }
