@@ -1,6 +1,7 @@
 #include "log_widget.h"
 
 #include "latin1_text.h"
+#include "qt_platform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -184,11 +185,7 @@ std::string TLogWidget::ClipboardText() const {
 }
 
 bool TLogWidget::SetClipboardText(const std::string& utf8) {
-    // X11 and Wayland hand the clipboard to whoever asks; there is no one
-    // to wait for.
-    QApplication::clipboard()->setText(
-        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-    return true;
+    return PutTextOnClipboard(utf8);
 }
 
 void TLogWidget::Invalidate(double fromY) {

@@ -71,10 +71,14 @@ bool TQtPlatform::ExecuteSaveDialog(const TSaveDialogRequest& request, std::stri
     return true;
 }
 
-bool TQtPlatform::SetClipboardText(const std::string& text) {
+bool PutTextOnClipboard(const std::string& utf8) {
     QGuiApplication::clipboard()->setText(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
     return true;
+}
+
+bool TQtPlatform::SetClipboardText(const std::string& text) {
+    return PutTextOnClipboard(text);
 }
 
 void TQtPlatform::OpenUrl(const std::string& url) {

@@ -37,3 +37,8 @@ private:
     QPointer<QFileDialog> SaveDialog1;
     QPointer<QProgressDialog> Progress;
 };
+
+// Puts UTF-8 text on the clipboard, for the platform and the log views.
+// Always true: X11 and Wayland hand the clipboard to whoever asks, so there
+// is no one to wait for.
+bool PutTextOnClipboard(const std::string& utf8);
