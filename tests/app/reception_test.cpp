@@ -143,6 +143,9 @@ TEST_F(Reception, StartWhileTheReceiveDataBoxIsOpenEndsTheOldReceptionOnce) {
     Desktop.WhileCommBoxOpen = [&](const TTestPlatform::TBox&) {
         // The user presses Start before closing the box: the stop the failed
         // read requested is carried out first, then the new open is tried.
+        // The gone device's name must stay gone: a test running beside this
+        // one may get the freed pseudo-terminal number the moment it is closed.
+        SetPortOverrides({{"COM5", SlavePath + "-unplugged"}});
         Window->btnStart.Click();
         clicked = true;
     };
