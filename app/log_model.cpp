@@ -669,12 +669,6 @@ void TLogModel::Enter() {
     InsertText("\n");
 }
 
-std::string TLogModel::Cut() {
-    std::string text = SelectedText();
-    DeleteSelection();
-    return text;
-}
-
 void TLogModel::Paste(std::string_view latin1) {
     if (!latin1.empty())
         InsertText(latin1);

@@ -188,9 +188,8 @@ public:
     void Backspace();
     void Delete();
     void Enter();
-    // Cut hands back the selected text it removes; Paste types text (none:
-    // nothing happens).
-    std::string Cut();
+    // Paste types text (none: nothing happens). There is no cut here: the
+    // view deletes a selection only once the clipboard has taken it.
     void Paste(std::string_view latin1);
 
 private:

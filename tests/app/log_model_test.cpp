@@ -510,14 +510,14 @@ TEST_F(LogModelTest, CrLfAndALoneCrEndLinesLikeLf) {
     EXPECT_EQ(LinesOf(Log), (TLines{"? \xE4", "b", "c"}));
 }
 
-TEST_F(LogModelTest, CutHandsBackWhatItRemovesAndPasteTypes) {
+TEST_F(LogModelTest, DeletingASelectionRemovesItAndPasteTypes) {
     Append("eins");
     Append("zwei");
-    EXPECT_EQ(Log.Cut(), "");
-    EXPECT_EQ(LinesOf(Log), (TLines{"eins", "zwei"}));
+    Log.DeleteSelection();
+    EXPECT_EQ(LinesOf(Log), (TLines{"eins", "zwei"})) << "no selection, nothing deleted";
     Log.SetCaretPos({0, 1});
     Log.SetCaretPos({0, 3}, true);
-    EXPECT_EQ(Log.Cut(), "in");
+    Log.DeleteSelection();
     EXPECT_EQ(LinesOf(Log), (TLines{"es", "zwei"}));
     Log.SetCaretPos({1, 4});
     Log.Paste("A\nB");
