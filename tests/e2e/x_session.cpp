@@ -50,13 +50,19 @@ TXSession::TXSession(const std::string& screen) {
                        {}, false, true);
         for (int i = 0; i < 100; ++i) {
             Pause(50);
-            if (RunProgram({"/usr/bin/xdotool", "getmouselocation"}, "", Env()).ExitCode == 0) {
+            const bool answers =
+                RunProgram({"/usr/bin/xdotool", "getmouselocation"}, "", Env()).ExitCode == 0;
+            // Asked after the probe: a server another run started on the
+            // same number answers too, while ours has already given up.
+            int status;
+            if (waitpid(Server.Pid, &status, WNOHANG) == Server.Pid) {
+                Server.Pid = -1; // reaped: nothing left to stop
+                break;           // that number was taken after all
+            }
+            if (answers) {
                 StartWindowManager();
                 return;
             }
-            int status;
-            if (waitpid(Server.Pid, &status, WNOHANG) == Server.Pid)
-                break; // that number was taken after all
         }
         Stop(Server);
     }
